@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controlvalues.h"
 #include "windowinterface.h"
 
 #include <array>
@@ -53,12 +54,6 @@ private:
     // in memory it is recorded as white.
     std::int32_t m_drawColour = 0xFFFFFF;
     std::vector<PlottedPoint> m_points;
-};
-
-// Slider positions and text-box texts at creation, shared by every window.
-inline constexpr std::array<std::int32_t, sliderCount> sliderLoadPositions { 3, 3, 4, 4, 5, 5 };
-inline constexpr std::array<const char *, readoutCount> readoutCreationTexts {
-    "0", "5000", "0", "50", "0", "1.33", ".64", "84", "400", "0", "0", "0", "0"
 };
 
 } // namespace talbrix
