@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the Debian package: sets up what is missing, builds the `dev` preset,
+# then packs it into build/package/talbrix_<version>_<arch>.deb.
+set -euo pipefail
+root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root_dir/scripts/setup.sh"
+cd "$root_dir"
+cpack --config build/dev/CPackConfig.cmake -G DEB -B build/package
+deb=$(ls -t build/package/talbrix_*.deb | head -n 1)
+echo
+echo "Built $deb"
+echo "Install it with:  sudo apt install ./$deb"
