@@ -10,6 +10,7 @@ required_packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
