@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 // Readout texts are built from a decimal form of the value: its significant
@@ -53,6 +54,83 @@ Decimal fromScientific(const char *first, const char *last, bool negative)
     return decimal;
 }
 
+// decimal = digits x 10^scale
+void setDigits(Decimal &decimal, std::uint64_t digits, int scale)
+{
+    std::array<char, 24> text {};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), digits);
+    decimal.count = 0;
+    for (const char *p = text.data(); p != result.ptr; ++p)
+        decimal.digits[static_cast<std::size_t>(decimal.count++)] = *p;
+    decimal.pointPosition = decimal.count + scale;
+    trimTrailingZeros(decimal);
+}
+
+__extension__ typedef unsigned __int128 UInt128;
+
+constexpr std::array<std::uint64_t, 20> powersOfTen {
+    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
+    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+    1000000000000000000ull, 10000000000000000000ull
+};
+
+// The 7 significant digits of a normal single between 1e-10 and 1e10,
+// rounded exactly (halves to even, as std::to_chars does) with 128-bit
+// integer arithmetic; several times faster than the general conversion, and
+// readouts convert a handful of singles every tick. Returns false outside
+// that range.
+bool singleDigitsFast(float magnitude, Decimal &decimal)
+{
+    if (!(magnitude >= 1e-10f && magnitude < 1e10f))
+        return false;
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+    const int binaryExponent = static_cast<int>((bits >> 23) & 0xFFu) - 127 - 23; // value = mantissa * 2^e
+
+    // First guess of the decimal exponent; corrected below when the rounded
+    // digits come out one digit short or long.
+    // value lies in [2^e, 2^(e+1)), so its decimal exponent is floor(e log10 2)
+    // or one more; 78913 / 2^18 is log10 2 to 6 digits, exact enough here.
+    int decimalExponent = ((binaryExponent + 23) * 78913) >> 18;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = 6 - decimalExponent; // digits = value * 10^scale, in [1e6, 1e7]
+        UInt128 quotient = 0;
+        if (scale >= 0) {
+            UInt128 scaled = static_cast<UInt128>(mantissa) * powersOfTen[static_cast<std::size_t>(scale)];
+            if (binaryExponent >= 0) {
+                quotient = scaled << binaryExponent;
+            } else {
+                const int shift = -binaryExponent;
+                quotient = scaled >> shift;
+                const UInt128 remainder = scaled - (quotient << shift);
+                const UInt128 half = static_cast<UInt128>(1) << (shift - 1);
+                if (remainder > half || (remainder == half && (quotient & 1) != 0))
+                    ++quotient;
+            }
+        } else {
+            // Only magnitudes of 1e7 and more, which are whole numbers.
+            const UInt128 value = static_cast<UInt128>(mantissa) << binaryExponent;
+            const std::uint64_t divisor = powersOfTen[static_cast<std::size_t>(-scale)];
+            quotient = value / divisor;
+            const UInt128 twiceRemainder = (value - quotient * divisor) * 2;
+            if (twiceRemainder > divisor || (twiceRemainder == divisor && (quotient & 1) != 0))
+                ++quotient;
+        }
+        if (quotient < 1000000u) {
+            --decimalExponent;
+        } else if (quotient > 10000000u) {
+            ++decimalExponent;
+        } else {
+            // 9999999.5 rounds up to 10000000, which is still right.
+            setDigits(decimal, static_cast<std::uint64_t>(quotient), -scale);
+            return true;
+        }
+    }
+    return false;
+}
+
 Decimal decimalOf(Number number)
 {
     const double value = number.value;
@@ -62,11 +140,25 @@ Decimal decimalOf(Number number)
     std::array<char, 64> buffer {};
     std::to_chars_result result {};
     switch (number.type) {
-    case NumericType::Single:
+    case NumericType::Single: {
+        Decimal decimal;
+        decimal.negative = negative;
+        if (singleDigitsFast(std::fabs(static_cast<float>(value)), decimal))
+            return decimal;
         result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
             std::fabs(static_cast<float>(value)), std::chars_format::scientific, 6);
         break;
+    }
     case NumericType::Double:
+        // Whole numbers of up to 15 digits (the cardiac output) are their own
+        // 15 significant digits.
+        if (std::fabs(value) < 1e15 && value == std::floor(value)) {
+            Decimal decimal;
+            decimal.negative = negative;
+            const auto whole = static_cast<std::uint64_t>(std::fabs(value));
+            setDigits(decimal, whole, 0);
+            return decimal;
+        }
         result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
             std::chars_format::scientific, 14);
         break;

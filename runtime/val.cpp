@@ -95,81 +95,93 @@ double convertSlowly(const std::string &clean)
     return value; // an underflow reads as 0 (or the nearest subnormal)
 }
 
-double readDecimal(Reader &reader)
-{
-    std::string clean;
+// What a decimal number's text holds. The digits themselves are kept only
+// when `clean` is given, for the rare number that needs strtod.
+struct DecimalScan {
     bool negative = false;
-    if (reader.peek() == '+' || reader.peek() == '-') {
-        negative = reader.peek() == '-';
-        reader.advance();
-    }
-    clean += negative ? '-' : '+';
-
-    std::uint64_t mantissa = 0;
+    bool seenDigit = false;
+    std::uint64_t mantissa = 0; // the first 19 significant digits
     int significantDigits = 0;
     int fractionDigits = 0;
+    long exponent = 0;
+};
+
+DecimalScan scanDecimal(Reader reader, std::string *clean)
+{
+    DecimalScan scan;
+    if (reader.peek() == '+' || reader.peek() == '-') {
+        scan.negative = reader.peek() == '-';
+        reader.advance();
+    }
+    if (clean)
+        *clean += scan.negative ? '-' : '+';
+
     bool seenPoint = false;
-    bool seenDigit = false;
     for (char c = reader.peek();; c = reader.peek()) {
         if (c == '.' && !seenPoint) {
             seenPoint = true;
         } else if (isDigit(c)) {
-            seenDigit = true;
-            if (significantDigits > 0 || c != '0')
-                ++significantDigits;
-            if (significantDigits <= 19)
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            scan.seenDigit = true;
+            if (scan.significantDigits > 0 || c != '0')
+                ++scan.significantDigits;
+            if (scan.significantDigits <= 19)
+                scan.mantissa = scan.mantissa * 10 + static_cast<std::uint64_t>(c - '0');
             if (seenPoint)
-                ++fractionDigits;
+                ++scan.fractionDigits;
         } else {
             break;
         }
-        clean += c;
+        if (clean)
+            *clean += c;
         reader.advance();
     }
-    if (!seenDigit)
-        return 0.0;
 
-    long exponent = 0;
     const char marker = reader.peek();
-    if (marker == 'E' || marker == 'e' || marker == 'D' || marker == 'd') {
+    if (scan.seenDigit && (marker == 'E' || marker == 'e' || marker == 'D' || marker == 'd')) {
         reader.advance();
         bool negativeExponent = false;
         if (reader.peek() == '+' || reader.peek() == '-') {
             negativeExponent = reader.peek() == '-';
             reader.advance();
         }
-        bool exponentDigits = false;
+        // "1E" and "1E+" read as 1; a huge exponent saturates far beyond
+        // any double.
         for (char c = reader.peek(); isDigit(c); c = reader.peek()) {
-            exponentDigits = true;
-            if (exponent < 1000000) // far beyond any double; saturate
-                exponent = exponent * 10 + (c - '0');
+            if (scan.exponent < 1000000)
+                scan.exponent = scan.exponent * 10 + (c - '0');
             reader.advance();
         }
-        if (!exponentDigits)
-            exponent = 0; // "1E" and "1E+" read as 1
         if (negativeExponent)
-            exponent = -exponent;
+            scan.exponent = -scan.exponent;
     }
+    return scan;
+}
+
+double readDecimal(const Reader &reader)
+{
+    const DecimalScan scan = scanDecimal(reader, nullptr);
+    if (!scan.seenDigit)
+        return 0.0;
+    if (scan.mantissa == 0)
+        return scan.negative ? -0.0 : 0.0;
 
     // Exact when mantissa and power of ten are both exact doubles: the one
     // rounding of the division or product is then the correct rounding.
-    const long scale = fractionDigits - exponent;
-    if (significantDigits <= 15) {
-        const double m = static_cast<double>(mantissa);
-        if (mantissa == 0)
-            return negative ? -0.0 : 0.0;
-        if (scale >= 0 && scale <= 22) {
-            const double value = m / exactPowersOfTen[static_cast<std::size_t>(scale)];
-            return negative ? -value : value;
-        }
-        if (scale < 0 && scale >= -22 && significantDigits - scale <= 15) {
-            const double value = m * exactPowersOfTen[static_cast<std::size_t>(-scale)];
-            return negative ? -value : value;
-        }
+    const long scale = scan.fractionDigits - scan.exponent;
+    if (scan.significantDigits <= 15) {
+        const double m = static_cast<double>(scan.mantissa);
+        double value = -1;
+        if (scale >= 0 && scale <= 22)
+            value = m / exactPowersOfTen[static_cast<std::size_t>(scale)];
+        else if (scale < 0 && scan.significantDigits - scale <= 15)
+            value = m * exactPowersOfTen[static_cast<std::size_t>(-scale)];
+        if (value >= 0)
+            return scan.negative ? -value : value;
     }
+    std::string clean;
+    scanDecimal(reader, &clean);
     clean += 'e';
-    clean += std::to_string(exponent);
+    clean += std::to_string(scan.exponent);
     return convertSlowly(clean);
 }
 
@@ -177,6 +189,17 @@ double readDecimal(Reader &reader)
 
 double val(std::string_view text)
 {
+    // The heart-rate box nearly always holds a plain whole number: read it
+    // directly.
+    if (!text.empty() && text.size() <= 15) {
+        std::uint64_t whole = 0;
+        std::size_t digits = 0;
+        for (; digits < text.size() && isDigit(text[digits]); ++digits)
+            whole = whole * 10 + static_cast<std::uint64_t>(text[digits] - '0');
+        if (digits == text.size())
+            return static_cast<double>(whole);
+    }
+
     Reader reader(text);
     if (reader.peek() == '&') {
         reader.advance();
