@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace talbrix {
+
+class LineControl;
+class PlotArea;
+class TrackBar;
+
+// The window's controls, created once with the window and never added to or
+// removed. Every one is a child of the window, named as in the design
+// (Text1..Text13, Slider1..Slider6, Label1..Label36, Line1..Line36, ...).
+struct Controls {
+    std::array<QLineEdit *, 13> texts {}; // Text1..Text13
+    std::array<TrackBar *, 6> sliders {}; // Slider1..Slider6
+    QPushButton *command1 = nullptr; // "Start"
+    QPushButton *command2 = nullptr; // "Pause"
+    QRadioButton *option1 = nullptr; // fibrillate
+    QRadioButton *option2 = nullptr; // defibrillate
+    PlotArea *picture1 = nullptr;
+    QLabel *menuColouredLabel = nullptr; // Label26, on the menu colour
+    std::vector<LineControl *> windowLines; // the 13 lines on the window itself
+};
+
+// Creates every control of the window at its place with its creation values,
+// stacking (labels lowest, so the controls they overlap cover them), tab
+// order and accessible names, and gives Text1 the focus.
+Controls createControls(QWidget &window);
+
+// Label26 sits on the scheme's menu colour, which is not a role of the
+// window's own palette; call again when the colour scheme changes.
+void applyMenuColour(QLabel &label);
+
+} // namespace talbrix

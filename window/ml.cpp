@@ -1,0 +1,193 @@
+#include "ml.h"
+
+#include "applicationlook.h"
+#include "circulation.h"
+#include "linecontrol.h"
+#include "plotarea.h"
+#include "runtimeerror.h"
+#include "trackbar.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <exception>
+
+namespace talbrix {
+
+namespace {
+
+// 11685 x 6570 twips at 15 twips per pixel.
+constexpr QSize clientSize(779, 438);
+
+// One tick advances the model by 0.01 s, so a 10 ms period runs it in real
+// time. A precise timer keeps the period's phase, so firings neither drift
+// nor bunch up; late firings are not made up.
+constexpr int tickMilliseconds = 10;
+
+// Applies the look before any control is created, so that every caption is
+// measured in the font the layout was designed for.
+QWidget *withLook(QWidget *parent)
+{
+    applyApplicationLook();
+    return parent;
+}
+
+} // namespace
+
+Ml::Ml(QWidget *parent)
+    : QWidget(withLook(parent))
+    , m_controls(createControls(*this))
+    , m_readouts(m_controls.texts)
+    , m_reportError([this](const QString &errorName) {
+        QMessageBox::critical(this, windowTitle(), tr("Run-time error: %1").arg(errorName));
+    })
+    , m_beep([] { QApplication::beep(); })
+{
+    setObjectName(QStringLiteral("Ml"));
+    setWindowTitle(QStringLiteral("Talbrix Simulation"));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    resize(clientSize);
+    createTimer();
+    connectHandlers();
+    Form_Load();
+}
+
+void Ml::createTimer()
+{
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setInterval(tickMilliseconds);
+}
+
+void Ml::connectHandlers()
+{
+    connect(m_controls.command1, &QPushButton::clicked, this, &Ml::Command1_Click);
+    connect(m_controls.command2, &QPushButton::clicked, this, &Ml::Command2_Click);
+    connect(m_timer, &QTimer::timeout, this, &Ml::Timer1_Timer);
+}
+
+void Ml::setErrorReporter(ErrorReporter reporter)
+{
+    m_reportError = std::move(reporter);
+}
+
+void Ml::setBeep(Beep beep)
+{
+    m_beep = std::move(beep);
+}
+
+// No exception may leave a Qt slot. A run-time error abandons the handler,
+// is reported, and ends the program; none arises with the controls' ranges.
+template <typename Handler> void Ml::runGuarded(Handler handler)
+{
+    try {
+        handler();
+    } catch (const RuntimeError &error) {
+        endWithRunTimeError(QString::fromUtf8(error.what()));
+    } catch (const std::exception &error) {
+        endWithRunTimeError(QString::fromUtf8(error.what()));
+    } catch (...) {
+        endWithRunTimeError(tr("Unknown error"));
+    }
+}
+
+// Runs before the window is first shown: the model's starting state, the
+// timer off, and the three readouts the load step rewrites.
+void Ml::Form_Load()
+{
+    runGuarded([this] {
+        m_timer->stop();
+        loadCirculation(m_state, *this);
+    });
+}
+
+// Start: the beep, then the timer. Pressing Start while running beeps again
+// but leaves the timer's rhythm alone.
+void Ml::Command1_Click()
+{
+    runGuarded([this] {
+        m_beep();
+        if (!m_timer->isActive())
+            m_timer->start();
+    });
+}
+
+// Pause: the state, readouts and trace stay exactly as they are.
+void Ml::Command2_Click()
+{
+    runGuarded([this] { m_timer->stop(); });
+}
+
+void Ml::Timer1_Timer()
+{
+    runGuarded([this] { runTick(m_state, *this); });
+}
+
+void Ml::endWithRunTimeError(const QString &errorName)
+{
+    m_timer->stop();
+    m_reportError(errorName);
+    QCoreApplication::exit(1);
+}
+
+std::int32_t Ml::readSlider(int slider)
+{
+    return m_controls.sliders.at(static_cast<std::size_t>(slider - 1))->value();
+}
+
+bool Ml::fibrillationSelected()
+{
+    return m_controls.option1->isChecked();
+}
+
+std::string Ml::heartRateText()
+{
+    return m_readouts.heartRateText();
+}
+
+void Ml::publish(Readout readout, Number value, TextForm form)
+{
+    m_readouts.publish(readout, value, form);
+}
+
+void Ml::plotPoint(std::int16_t x, std::int16_t y)
+{
+    m_controls.picture1->plotPoint(x, y);
+}
+
+void Ml::setDrawColour(std::int32_t colour)
+{
+    m_controls.picture1->setDrawColour(colour);
+}
+
+void Ml::clearPlot()
+{
+    m_controls.picture1->clearPoints();
+}
+
+// The window's own surface: its lines, beneath every child control.
+void Ml::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    for (const LineControl *line : m_controls.windowLines)
+        line->paint(painter, palette(), QPoint(0, 0), event->rect());
+}
+
+void Ml::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange && m_controls.menuColouredLabel)
+        applyMenuColour(*m_controls.menuColouredLabel);
+    QWidget::changeEvent(event);
+}
+
+} // namespace talbrix

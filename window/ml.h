@@ -1,0 +1,70 @@
+#pragma once
+
+#include "circulationstate.h"
+#include "controls.h"
+#include "readouts.h"
+#include "windowinterface.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QTimer;
+
+namespace talbrix {
+
+// The simulator's one window. It owns the model's state and every control,
+// carries out the window interface for the model, and handles the four
+// events that drive the simulation: its load, Start, Pause and the timer.
+class Ml : public QWidget, public WindowInterface {
+    Q_OBJECT
+
+public:
+    // Told the name of a run-time error ("Overflow", ...) before the program
+    // ends. The default shows it in a message box.
+    using ErrorReporter = std::function<void(const QString &errorName)>;
+    // Sounds the system beep; replaceable so that tests can count beeps.
+    using Beep = std::function<void()>;
+
+    explicit Ml(QWidget *parent = nullptr);
+
+    void setErrorReporter(ErrorReporter reporter);
+    void setBeep(Beep beep);
+
+    // The model's state, for tests that must put the model somewhere the
+    // controls cannot reach.
+    CirculationState &state() { return m_state; }
+
+    std::int32_t readSlider(int slider) override;
+    bool fibrillationSelected() override;
+    std::string heartRateText() override;
+    void publish(Readout readout, Number value, TextForm form) override;
+    void plotPoint(std::int16_t x, std::int16_t y) override;
+    void setDrawColour(std::int32_t colour) override;
+    void clearPlot() override;
+
+public Q_SLOTS:
+    void Command1_Click();
+    void Command2_Click();
+    void Timer1_Timer();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void Form_Load();
+    void createTimer();
+    void connectHandlers();
+    template <typename Handler> void runGuarded(Handler handler);
+    void endWithRunTimeError(const QString &errorName);
+
+    Controls m_controls;
+    Readouts m_readouts;
+    QTimer *m_timer = nullptr;
+    CirculationState m_state;
+    ErrorReporter m_reportError;
+    Beep m_beep;
+};
+
+} // namespace talbrix

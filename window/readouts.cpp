@@ -1,0 +1,30 @@
+#include "readouts.h"
+
+#include "numbertext.h"
+
+#include <QLineEdit>
+
+namespace talbrix {
+
+Readouts::Readouts(const std::array<QLineEdit *, readoutCount> &boxes)
+    : m_boxes(boxes)
+{
+}
+
+void Readouts::publish(Readout readout, Number value, TextForm form)
+{
+    toText(value, form, m_buffer);
+    const QString text = QString::fromLatin1(m_buffer.data(), static_cast<qsizetype>(m_buffer.size()));
+    QLineEdit *box = m_boxes.at(static_cast<std::size_t>(static_cast<int>(readout) - 1));
+    // Most readouts repeat their text tick after tick. Rewriting an identical
+    // text would only repaint the box and move a reader's cursor.
+    if (box->text() != text)
+        box->setText(text);
+}
+
+std::string Readouts::heartRateText() const
+{
+    return m_boxes[7]->text().toStdString();
+}
+
+} // namespace talbrix
