@@ -83,6 +83,8 @@ expected=(
     "usr/share/applications/$app_id.desktop"
     "usr/share/metainfo/$app_id.metainfo.xml"
     "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
+    usr/share/doc/talbrix/copyright
+    usr/share/doc/talbrix/LiberationSans-LICENSE.txt
 )
 for size in "${icon_sizes[@]}"; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
@@ -105,6 +107,15 @@ if [[ -f $binary ]]; then
     elif grep -q 'not found' <<<"$ldd_output"; then
         grep 'not found' <<<"$ldd_output" >&2
         fail "usr/bin/talbrix needs shared libraries that do not resolve"
+    fi
+    # The unpacked binary starts on the system's Qt: still running after a
+    # few seconds (timeout's status 124) means it got past loading its
+    # libraries, its platform plugin and its window.
+    QT_QPA_PLATFORM=offscreen timeout 3 "$binary" >"$work/run.log" 2>&1
+    status=$?
+    if ((status != 124)); then
+        cat "$work/run.log" >&2
+        fail "usr/bin/talbrix ended with status $status within 3 s instead of running"
     fi
     # The build tree's run path must not survive into the installed binary.
     if command -v readelf >/dev/null && readelf -d "$binary" | grep -Eq 'R(UN)?PATH.*'"$build_dir"; then
