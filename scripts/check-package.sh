@@ -3,9 +3,10 @@
 # an empty temporary folder (dpkg -x: no root, no chroot, nothing installed on
 # this machine) and checks what a lab machine would get: the package's name
 # and dependencies, exactly the expected files in their standard places, owned
-# by root, and a binary whose shared libraries all resolve.
+# by root, and a binary whose shared libraries all resolve and which starts.
 #
 # Usage: scripts/check-package.sh [BUILD_DIR]   (default: build/dev)
+# The environment variable CPACK may name the cpack to use.
 # Exit status: 0 the package is sound; 1 it is not; 77 dpkg-deb is missing
 # (not a Debian system), which CTest reports as a skipped test.
 set -uo pipefail
@@ -37,7 +38,7 @@ fail() {
 }
 
 # --- Build ------------------------------------------------------------------
-if ! cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+if ! "${CPACK:-cpack}" --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
     cat "$work/cpack.log" >&2
     echo "FAIL: cpack could not build the package" >&2
     exit 1
