@@ -90,8 +90,8 @@ bool runBeatBoundary(CirculationState &s, WindowInterface &window)
     refillVentricle(s);
     // The ejection fraction pairs the previous boundary's stroke volume with
     // the new end-diastolic volume.
-    window.publish(Readout::Text13, Number::single(toSingle(divide(s.strokeVolume, s.lvVolume))),
-        TextForm::format("###.##"));
+    window.publish(
+        Readout::Text13, Number::single(toSingle(divide(s.strokeVolume, s.lvVolume))), TextForm::format("###.##"));
     startNextBeat(s);
     s.heartRate = toSingle(heartRateFromSlider(window));
     window.publish(Readout::Text8, Number::single(s.heartRate), TextForm::format("###"));

@@ -9,8 +9,19 @@ namespace talbrix {
 
 // The thirteen readout boxes, numbered as the window's Text1..Text13.
 enum class Readout : int {
-    Text1 = 1, Text2, Text3, Text4, Text5, Text6, Text7,
-    Text8, Text9, Text10, Text11, Text12, Text13
+    Text1 = 1,
+    Text2,
+    Text3,
+    Text4,
+    Text5,
+    Text6,
+    Text7,
+    Text8,
+    Text9,
+    Text10,
+    Text11,
+    Text12,
+    Text13
 };
 
 inline constexpr int readoutCount = 13;

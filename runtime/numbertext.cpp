@@ -68,12 +68,10 @@ void setDigits(Decimal &decimal, std::uint64_t digits, int scale)
 
 __extension__ typedef unsigned __int128 UInt128;
 
-constexpr std::array<std::uint64_t, 20> powersOfTen {
-    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
-    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
-    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
-    1000000000000000000ull, 10000000000000000000ull
-};
+constexpr std::array<std::uint64_t, 20> powersOfTen { 1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+    10000000ull, 100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull,
+    10000000000000000000ull };
 
 // The 7 significant digits of a normal single between 1e-10 and 1e10,
 // rounded exactly (halves to even, as std::to_chars does) with 128-bit
@@ -145,8 +143,8 @@ Decimal decimalOf(Number number)
         decimal.negative = negative;
         if (singleDigitsFast(std::fabs(static_cast<float>(value)), decimal))
             return decimal;
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-            std::fabs(static_cast<float>(value)), std::chars_format::scientific, 6);
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(static_cast<float>(value)),
+            std::chars_format::scientific, 6);
         break;
     }
     case NumericType::Double:
@@ -159,8 +157,8 @@ Decimal decimalOf(Number number)
             setDigits(decimal, whole, 0);
             return decimal;
         }
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
-            std::chars_format::scientific, 14);
+        result = std::to_chars(
+            buffer.data(), buffer.data() + buffer.size(), std::fabs(value), std::chars_format::scientific, 14);
         break;
     case NumericType::Integer: {
         const auto magnitude = static_cast<long long>(std::fabs(value));

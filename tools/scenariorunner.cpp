@@ -33,10 +33,22 @@ public:
     int execute(const ScenarioCommand &command)
     {
         return std::visit(Overloaded {
-                              [&](const SliderCommand &c) { m_window.setSlider(c.slider, c.position); return scenarioOk; },
-                              [&](const FibrillateCommand &) { m_window.selectFibrillation(); return scenarioOk; },
-                              [&](const DefibrillateCommand &) { m_window.selectDefibrillation(); return scenarioOk; },
-                              [&](const Text8Command &c) { m_window.setText(Readout::Text8, c.text); return scenarioOk; },
+                              [&](const SliderCommand &c) {
+                                  m_window.setSlider(c.slider, c.position);
+                                  return scenarioOk;
+                              },
+                              [&](const FibrillateCommand &) {
+                                  m_window.selectFibrillation();
+                                  return scenarioOk;
+                              },
+                              [&](const DefibrillateCommand &) {
+                                  m_window.selectDefibrillation();
+                                  return scenarioOk;
+                              },
+                              [&](const Text8Command &c) {
+                                  m_window.setText(Readout::Text8, c.text);
+                                  return scenarioOk;
+                              },
                               [&](const TicksCommand &c) { return runTicks(c.count); },
                           },
             command);

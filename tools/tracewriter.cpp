@@ -39,8 +39,8 @@ void TraceWriter::appendSingle(float value)
     // to_chars with general format and a precision is specified to match
     // printf's %.*g exactly.
     std::array<char, 32> text {};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), static_cast<double>(value),
-        std::chars_format::general, 9);
+    const auto result = std::to_chars(
+        text.data(), text.data() + text.size(), static_cast<double>(value), std::chars_format::general, 9);
     m_buffer.append(text.data(), result.ptr);
     m_buffer += ',';
 }
@@ -64,8 +64,8 @@ void TraceWriter::appendQuoted(const std::string &text)
     m_buffer += '"';
 }
 
-void TraceWriter::writeRow(std::uint64_t tick, const CirculationState &s, const TickOutcome &outcome,
-    const MemoryWindow &window)
+void TraceWriter::writeRow(
+    std::uint64_t tick, const CirculationState &s, const TickOutcome &outcome, const MemoryWindow &window)
 {
     appendInteger(static_cast<long long>(tick));
     for (const float value : { s.simTime, s.beatStart, s.beatPeriod, s.heartRate, s.aop, s.aopSum, s.lvVolume,

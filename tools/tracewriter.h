@@ -22,8 +22,8 @@ public:
     TraceWriter &operator=(const TraceWriter &) = delete;
 
     void writeHeader();
-    void writeRow(std::uint64_t tick, const CirculationState &state, const TickOutcome &outcome,
-        const MemoryWindow &window);
+    void writeRow(
+        std::uint64_t tick, const CirculationState &state, const TickOutcome &outcome, const MemoryWindow &window);
     void flush();
 
 private:

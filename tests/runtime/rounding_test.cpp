@@ -24,8 +24,8 @@ TEST(Rounding, CIntOverflowsOutsideSixteenBits)
 {
     EXPECT_EQ(cint(32767.4), 32767);
     EXPECT_EQ(cint(-32768.5), -32768); // the even neighbour is still in range
-    for (const double x : { 32767.5, 32768.0, -32768.6, -40000.0, 1e10,
-             std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity() })
+    for (const double x : { 32767.5, 32768.0, -32768.6, -40000.0, 1e10, std::numeric_limits<double>::quiet_NaN(),
+             std::numeric_limits<double>::infinity() })
         EXPECT_THROW(cint(x), RuntimeError) << x;
 }
 

@@ -26,8 +26,7 @@ TEST_P(Str, WritesTheText)
 
 INSTANTIATE_TEST_SUITE_P(Table, Str,
     ::testing::Values(StrCase { "LoadPressure", Number::single(40.0f), " 40" },
-        StrCase { "Zero", Number::single(0.0f), " 0" },
-        StrCase { "NegativeZeroIsPlainZero", Number::dbl(-0.0), " 0" },
+        StrCase { "Zero", Number::single(0.0f), " 0" }, StrCase { "NegativeZeroIsPlainZero", Number::dbl(-0.0), " 0" },
         StrCase { "NoZeroBeforeThePoint", Number::single(0.81f), " .81" },
         StrCase { "SevenDigitsOfASingle", Number::single(1.3333334f), " 1.333333" },
         StrCase { "RoundsToNearestSeventhDigit", Number::single(2.6666667f), " 2.666667" },
