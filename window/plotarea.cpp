@@ -69,6 +69,7 @@ PlotArea::PlotArea(QWidget *parent)
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
+    setBackgroundRole(QPalette::Window); // not the window's button face
     setAutoFillBackground(true);
     m_drawColour = palette().color(QPalette::Base);
 

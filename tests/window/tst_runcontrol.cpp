@@ -1,0 +1,99 @@
+// Start, Pause and the timer between them, as a user drives them with the
+// buttons: Start beeps then runs, Pause freezes everything, Start continues.
+
+#include "mltesting.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace mltesting;
+
+class RunControlTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startPauseStartAgain();
+    void pauseBeforeStartChangesNothing();
+    void startWhileRunningBeepsButKeepsOneTimer();
+    void timerRunsInRealTimeOnlyWhileStarted();
+
+private:
+    static void click(talbrix::Ml &window, const char *button)
+    {
+        QTest::mouseClick(control<QPushButton>(window, QLatin1String(button)), Qt::LeftButton);
+    }
+    static QTimer *timer(talbrix::Ml &window) { return control<QTimer>(window, QStringLiteral("Timer1")); }
+};
+
+void RunControlTest::startPauseStartAgain()
+{
+    QuietWindow quiet;
+    talbrix::Ml &window = quiet.window;
+
+    click(window, "Command1");
+    QCOMPARE(quiet.beeps, 1);
+    QVERIFY(timer(window)->isActive());
+
+    runTicks(window, 50);
+    click(window, "Command2");
+    QVERIFY(!timer(window)->isActive());
+    const float frozenTime = window.state().simTime;
+    const auto frozenTexts = texts(window);
+    QTest::qWait(50); // a stopped timer must not tick behind the user's back
+    QCOMPARE(window.state().simTime, frozenTime);
+    QCOMPARE(texts(window), frozenTexts);
+
+    click(window, "Command1");
+    QCOMPARE(quiet.beeps, 2);
+    QVERIFY(timer(window)->isActive());
+    click(window, "Command2");
+    // Continues from the frozen state: the model was not reloaded.
+    window.Timer1_Timer();
+    QCOMPARE(window.state().simTime, static_cast<float>(double(frozenTime) + double(0.01f)));
+    QCOMPARE(quiet.errors, QStringList());
+}
+
+void RunControlTest::pauseBeforeStartChangesNothing()
+{
+    QuietWindow quiet;
+    const auto before = texts(quiet.window);
+    click(quiet.window, "Command2");
+    QVERIFY(!timer(quiet.window)->isActive());
+    QCOMPARE(texts(quiet.window), before);
+    QCOMPARE(quiet.window.state().simTime, 0.0f);
+    QCOMPARE(quiet.beeps, 0);
+}
+
+void RunControlTest::startWhileRunningBeepsButKeepsOneTimer()
+{
+    QuietWindow quiet;
+    click(quiet.window, "Command1");
+    const int timerId = timer(quiet.window)->timerId();
+    click(quiet.window, "Command1");
+    QCOMPARE(quiet.beeps, 2);
+    QVERIFY(timer(quiet.window)->isActive());
+    QCOMPARE(timer(quiet.window)->timerId(), timerId);
+    click(quiet.window, "Command2");
+    QVERIFY(!timer(quiet.window)->isActive());
+}
+
+// About a third of a second of wall time gives about 33 ticks; the bounds are
+// loose because a shared test machine may be slow, but a timer of the wrong
+// period (or none) is far outside them.
+void RunControlTest::timerRunsInRealTimeOnlyWhileStarted()
+{
+    QuietWindow quiet;
+    QElapsedTimer wall;
+    click(quiet.window, "Command1");
+    wall.start();
+    QTest::qWait(330);
+    click(quiet.window, "Command2");
+    const qint64 elapsed = wall.elapsed();
+    const double ticks = static_cast<double>(quiet.window.state().simTime) / 0.01;
+    QVERIFY2(ticks > 0.5 * static_cast<double>(elapsed) / 10.0, qPrintable(QString::number(ticks)));
+    QVERIFY2(ticks < static_cast<double>(elapsed) / 10.0 + 2.0, qPrintable(QString::number(ticks)));
+}
+
+QTEST_MAIN(RunControlTest)
+#include "tst_runcontrol.moc"
