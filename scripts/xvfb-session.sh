@@ -36,6 +36,7 @@ start_xvfb() {
     Xvfb ":$display_number" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$display_number"
+    export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
     local attempt
     for attempt in $(seq 100); do
         xdotool getmouselocation >/dev/null 2>&1 && return 0
