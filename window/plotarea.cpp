@@ -108,9 +108,11 @@ void PlotArea::clearPoints()
 
 void PlotArea::paintEvent(QPaintEvent *event)
 {
-    QFrame::paintEvent(event);
-
     const QRect area = contentsRect();
+    // Nearly every paint is a tick's two new points, far from the border.
+    if (!area.contains(event->rect()))
+        QFrame::paintEvent(event);
+
     const QRect dirty = event->rect() & area;
     if (dirty.isEmpty())
         return;
