@@ -259,8 +259,8 @@ void setTabOrder(const Controls &controls)
         order.emplace_back(textDesigns[index].tab, controls.texts[index]);
     for (std::size_t index = 0; index < controls.sliders.size(); ++index)
         order.emplace_back(sliderDesigns[index].tab, controls.sliders[index]);
-    std::sort(order.begin(), order.end(),
-        [](const auto &first, const auto &second) { return first.first < second.first; });
+    std::sort(
+        order.begin(), order.end(), [](const auto &first, const auto &second) { return first.first < second.first; });
     for (std::size_t index = 1; index < order.size(); ++index)
         QWidget::setTabOrder(order[index - 1].second, order[index].second);
 }

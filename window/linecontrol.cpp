@@ -39,8 +39,7 @@ QColor LineControl::colour(const QPalette &palette) const
     return QColor(0, 0, 0);
 }
 
-void LineControl::paint(QPainter &painter, const QPalette &palette, QPoint origin,
-    const QRect &clip) const
+void LineControl::paint(QPainter &painter, const QPalette &palette, QPoint origin, const QRect &clip) const
 {
     const QPoint from = origin + tw(m_twips.p1());
     const QPoint to = origin + tw(m_twips.p2());

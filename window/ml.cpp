@@ -88,7 +88,8 @@ void Ml::setBeep(Beep beep)
 
 // No exception may leave a Qt slot. A run-time error abandons the handler,
 // is reported, and ends the program; none arises with the controls' ranges.
-template <typename Handler> void Ml::runGuarded(Handler handler)
+template <typename Handler>
+void Ml::runGuarded(Handler handler)
 {
     try {
         handler();

@@ -56,7 +56,8 @@ private:
     void Form_Load();
     void createTimer();
     void connectHandlers();
-    template <typename Handler> void runGuarded(Handler handler);
+    template <typename Handler>
+    void runGuarded(Handler handler);
     void endWithRunTimeError(const QString &errorName);
 
     Controls m_controls;

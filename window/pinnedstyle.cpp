@@ -7,8 +7,8 @@ PinnedStyle::PinnedStyle(QStyle *baseStyle)
 {
 }
 
-int PinnedStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-    QStyleHintReturn *returnData) const
+int PinnedStyle::styleHint(
+    StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *returnData) const
 {
     switch (hint) {
     case SH_Slider_AbsoluteSetButtons:

@@ -12,8 +12,8 @@ class PinnedStyle : public QProxyStyle {
 public:
     explicit PinnedStyle(QStyle *baseStyle);
 
-    int styleHint(StyleHint hint, const QStyleOption *option = nullptr,
-        const QWidget *widget = nullptr, QStyleHintReturn *returnData = nullptr) const override;
+    int styleHint(StyleHint hint, const QStyleOption *option = nullptr, const QWidget *widget = nullptr,
+        QStyleHintReturn *returnData = nullptr) const override;
 };
 
 } // namespace talbrix

@@ -13,7 +13,8 @@
 // design names, as a user or a screen reader would identify them.
 namespace mltesting {
 
-template <typename Control> Control *control(talbrix::Ml &window, const QString &name)
+template <typename Control>
+Control *control(talbrix::Ml &window, const QString &name)
 {
     auto *found = window.findChild<Control *>(name);
     if (!found)

@@ -27,9 +27,9 @@ private:
     }
     static QString cardiacOutput(float strokeVolume, double rate)
     {
-        return QString::fromStdString(talbrix::toText(
-            talbrix::Number::dbl(std::floor(static_cast<double>(strokeVolume) * rate)),
-            talbrix::TextForm::format("#####.##")));
+        return QString::fromStdString(
+            talbrix::toText(talbrix::Number::dbl(std::floor(static_cast<double>(strokeVolume) * rate)),
+                talbrix::TextForm::format("#####.##")));
     }
 };
 

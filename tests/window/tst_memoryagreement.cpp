@@ -66,10 +66,9 @@ void MemoryAgreementTest::sameTextsAsInMemory_data()
     QTest::newRow("load positions, past the first boundaries") << 400 << std::vector<Change> {};
     QTest::newRow("every slider moved mid-beat")
         << 900
-        << std::vector<Change> { { 120, 1, 0 }, { 200, 2, 10 }, { 260, 3, 10 }, { 333, 4, 0 },
-               { 401, 5, 0 }, { 402, 6, 10 }, { 600, 3, 0 }, { 700, 1, 10 } };
-    QTest::newRow("fibrillate then defibrillate")
-        << 1200 << std::vector<Change> { { 450, 0, 1 }, { 900, 0, 2 } };
+        << std::vector<Change> { { 120, 1, 0 }, { 200, 2, 10 }, { 260, 3, 10 }, { 333, 4, 0 }, { 401, 5, 0 },
+               { 402, 6, 10 }, { 600, 3, 0 }, { 700, 1, 10 } };
+    QTest::newRow("fibrillate then defibrillate") << 1200 << std::vector<Change> { { 450, 0, 1 }, { 900, 0, 2 } };
     QTest::newRow("through the first sweep restart") << 4900 << std::vector<Change> { { 3000, 3, 7 } };
 }
 

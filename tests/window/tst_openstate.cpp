@@ -107,9 +107,29 @@ void OpenStateTest::focusStartsInText1AndTabFollowsTheDesign()
     QCOMPARE(QApplication::focusWidget(), text(window, 1));
 
     const QStringList expected {
-        "Text3", "Picture1", "Command1", "Command2", "Text5", "Text6", "Text7", "Text8", "Text9",
-        "Slider1", "Slider2", "Slider3", "Slider4", "Text11", "Text12", "Slider5", "Text13", "Text2",
-        "Slider6", "Text4", "Option1", "Text10", "Text1",
+        "Text3",
+        "Picture1",
+        "Command1",
+        "Command2",
+        "Text5",
+        "Text6",
+        "Text7",
+        "Text8",
+        "Text9",
+        "Slider1",
+        "Slider2",
+        "Slider3",
+        "Slider4",
+        "Text11",
+        "Text12",
+        "Slider5",
+        "Text13",
+        "Text2",
+        "Slider6",
+        "Text4",
+        "Option1",
+        "Text10",
+        "Text1",
     };
     // Option1 and Option2 form one group, which Tab visits once, as is the
     // convention for option buttons; the arrow keys move within the group.
@@ -130,9 +150,15 @@ void OpenStateTest::screenReadersHearTheCaptions()
 {
     Ml window;
     const std::pair<const char *, const char *> names[] = {
-        { "Text1", "AOP (mmHg)" }, { "Text2", "Blood Vol ml" }, { "Text5", "Cardiac Output ml/min" },
-        { "Text8", "Rate (b/m)" }, { "Text12", "Vein Pres (mmHg)" }, { "Slider1", "Periph. Res." },
-        { "Slider5", "Blood Vol" }, { "Slider6", "V. Compl." }, { "Option1", "Fibrillate" },
+        { "Text1", "AOP (mmHg)" },
+        { "Text2", "Blood Vol ml" },
+        { "Text5", "Cardiac Output ml/min" },
+        { "Text8", "Rate (b/m)" },
+        { "Text12", "Vein Pres (mmHg)" },
+        { "Slider1", "Periph. Res." },
+        { "Slider5", "Blood Vol" },
+        { "Slider6", "V. Compl." },
+        { "Option1", "Fibrillate" },
         { "Option2", "Defibrillate" },
     };
     for (const auto &[control, name] : names)

@@ -70,12 +70,11 @@ void SliderKeyboardTest::clickInTheChannelPagesByFive()
     option.pageStep = control->pageStep();
     option.singleStep = control->singleStep();
     option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
-    const QRect groove =
-        control->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, control);
+    const QRect groove = control->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, control);
     // Well right of the thumb, near the end of the channel.
     const QPoint channel(groove.right() - 3, groove.center().y());
-    QCOMPARE(control->style()->hitTestComplexControl(QStyle::CC_Slider, &option, channel, control),
-        QStyle::SC_SliderGroove);
+    QCOMPARE(
+        control->style()->hitTestComplexControl(QStyle::CC_Slider, &option, channel, control), QStyle::SC_SliderGroove);
     QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, channel);
     QCOMPARE(control->value(), 8);
     QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, channel);

@@ -171,8 +171,7 @@ void TraceTest::pointsOutsideTheAreaAreDropped()
     window.plotPoint(-32768, 32767);
     window.plotPoint(9674, 2354); // the last pixel inside
     window.plotPoint(14, 29); // twips 0..14 all fall on the first pixel
-    verifyOnlyThesePoints(plotImage(window), m_blank,
-        { { { 644, 156 }, qRgb(0, 0, 0) }, { { 0, 1 }, qRgb(0, 0, 0) } });
+    verifyOnlyThesePoints(plotImage(window), m_blank, { { { 644, 156 }, qRgb(0, 0, 0) }, { { 0, 1 }, qRgb(0, 0, 0) } });
 }
 
 void TraceTest::traceSurvivesHidingAndResizing()
