@@ -71,7 +71,7 @@ private:
                 outcome = runTick(m_state, m_window);
             } catch (const RuntimeError &error) {
                 m_trace.flush();
-                std::fprintf(m_err, "tick %llu: %s\n", static_cast<unsigned long long>(m_ticks + 1), error.what());
+                std::fprintf(m_err, "tick %llu: %s\n", static_cast<unsigned long long>(m_ticks) + 1, error.what());
                 return scenarioRuntimeError;
             }
             ++m_ticks;
