@@ -11,6 +11,7 @@ required_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     desktop-file-utils appstream dpkg-dev
+    clang libclang-rt-14-dev clang-tidy llvm
 )
 
 missing=()
