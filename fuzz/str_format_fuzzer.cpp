@@ -12,10 +12,12 @@
 //   nearest such decimal to the value, halves to even on the exact binary
 //   value: the same digits as glibc's printf("%.6e") (or "%.14e").
 // - Round trip: the single (double) that Val reads back from the text has
-//   the same Str text. The one exception is a power of ten whose nearest
-//   single lies more than half a 7-digit step below it (1E+28 and 1E-38): no
-//   single reads back as that text, so the round trip lands on the text just
-//   below it, which is then stable.
+//   the same Str text. Two exceptions, both inherent in rounding to 7 (15)
+//   digits: a power of ten whose nearest single lies more than half a
+//   7-digit step below it (1E+28 and 1E-38) reads back as a single whose
+//   text is the one just below it, which is then stable; and the largest
+//   doubles give 1.79769313486232E+308, beyond the largest double, which Val
+//   reads as an overflow.
 // - Format's shape: no leading zero, no trailing zero after the point, at
 //   most as many fraction digits as '#' after the pattern's point, and the
 //   point present exactly when the pattern has one; its digits are those of
@@ -25,6 +27,7 @@
 //   Str and Format of Str.
 
 #include "numbertext.h"
+#include "runtimeerror.h"
 #include "val.h"
 
 #include <cmath>
@@ -266,7 +269,16 @@ std::string strOfReadBack(const std::string &text, NumericType type)
 
 void checkRoundTrip(const std::string &text, NumericType type, int significant)
 {
-    const std::string again = strOfReadBack(text, type);
+    std::string again;
+    try {
+        again = strOfReadBack(text, type);
+    } catch (const talbrix::RuntimeError &) {
+        // The largest doubles round to 15 digits above the largest double,
+        // and Val reads a number beyond range as an overflow.
+        if (type == NumericType::Double && text.substr(1) == "1.79769313486232E+308")
+            return;
+        fail("round trip: Val cannot read back '" + text + "'");
+    }
     if (again == text)
         return;
     bool exponentForm = false;
