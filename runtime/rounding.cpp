@@ -26,12 +26,12 @@ std::int16_t cint(double x)
     // on the floating-point environment's rounding mode.
     if (!(x >= -32768.5 && x <= 32767.5))
         throw RuntimeError(RuntimeError::Kind::Overflow);
+    // Branch-free: which way a plot coordinate rounds is a coin toss, and a
+    // mispredicted branch here cost more than the rest of the rounding.
     auto whole = static_cast<std::int32_t>(x); // truncates towards zero
-    if (static_cast<double>(whole) > x)
-        --whole; // now the floor
+    whole -= static_cast<std::int32_t>(static_cast<double>(whole) > x); // now the floor
     const double fraction = x - whole; // exact for |x| < 2^52
-    if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0))
-        ++whole;
+    whole += static_cast<std::int32_t>(fraction > 0.5) | (static_cast<std::int32_t>(fraction == 0.5) & (whole & 1));
     if (whole > 32767)
         throw RuntimeError(RuntimeError::Kind::Overflow);
     return static_cast<std::int16_t>(whole);
