@@ -146,9 +146,20 @@ QFont labelFont(LabelFont size)
     return font;
 }
 
+// A caption wraps only at its blanks, where the layout expects it; Qt would
+// also break after a slash and leave "min" of "ml/min" on a line of its own.
+// A word joiner after each slash keeps such a word whole and shows nothing.
+QString keptWhole(const QString &caption)
+{
+    QString text = caption;
+    return text.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+}
+
 QLabel *createLabel(QWidget &window, const LabelDesign &design)
 {
-    auto *label = new QLabel(QLatin1String(design.caption), &window);
+    const QString caption = QLatin1String(design.caption);
+    auto *label = new QLabel(keptWhole(caption), &window);
+    label->setAccessibleName(caption);
     label->setObjectName(QLatin1String(design.name));
     label->setGeometry(tw(design.left, design.top, design.width, design.height));
     label->setTextFormat(Qt::PlainText);
@@ -168,7 +179,7 @@ QString captionOf(const QWidget &window, const char *labelName)
 {
     const auto *label = window.findChild<QLabel *>(QLatin1String(labelName), Qt::FindDirectChildrenOnly);
     Q_ASSERT(label);
-    return label->text().trimmed();
+    return label->accessibleName().trimmed();
 }
 
 QLineEdit *createText(QWidget &window, int index)

@@ -6,10 +6,13 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 using namespace mltesting;
 using talbrix::Ml;
@@ -26,6 +29,7 @@ private Q_SLOTS:
     void focusStartsInText1AndTabFollowsTheDesign();
     void screenReadersHearTheCaptions();
     void everyCaptionFitsItsWidth();
+    void captionsWrapOnlyAtBlanks();
 };
 
 void OpenStateTest::texts_data()
@@ -179,6 +183,34 @@ void OpenStateTest::everyCaptionFitsItsWidth()
             QVERIFY2(metrics.horizontalAdvance(word) <= label->width(),
                 qPrintable(label->objectName() + QLatin1String(": ") + word));
     }
+}
+
+// "Cardiac Output ml/min" wraps at its blanks, so its last line is the whole
+// "ml/min"; Qt on its own would break after the slash and end with "min".
+void OpenStateTest::captionsWrapOnlyAtBlanks()
+{
+    Ml window;
+    auto *label = control<QLabel>(window, QStringLiteral("label5"));
+    QCOMPARE(label->accessibleName(), QStringLiteral("Cardiac Output ml/min"));
+    const QImage image = label->grab().toImage();
+    const QRgb face = image.pixel(0, 0);
+    int lastInkRow = -1;
+    for (int row = 0; row < image.height(); ++row)
+        for (int column = 0; column < image.width(); ++column)
+            if (image.pixel(column, row) != face)
+                lastInkRow = row;
+    QVERIFY(lastInkRow > 0);
+    // The ink of the last line's lower half, below the dot of the i.
+    int left = image.width(), right = -1;
+    for (int row = lastInkRow - 3; row <= lastInkRow; ++row)
+        for (int column = 0; column < image.width(); ++column)
+            if (image.pixel(column, row) != face) {
+                left = std::min(left, column);
+                right = std::max(right, column);
+            }
+    const QFontMetrics metrics(label->font());
+    QVERIFY2(right - left + 1 > metrics.horizontalAdvance(QStringLiteral("min")) + 4,
+        qPrintable(QString::number(right - left + 1)));
 }
 
 QTEST_MAIN(OpenStateTest)
