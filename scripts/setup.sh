@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks for building and testing
 # Talbrix (only packages that are not already installed), then configures and
-# builds the `dev` preset. Sourced by run.sh and test.sh.
+# builds the `dev` preset. Run by run.sh, test.sh and package.sh.
 set -euo pipefail
 
 root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,7 +10,7 @@ required_packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev file
     clang libclang-rt-14-dev clang-tidy llvm
 )
 
