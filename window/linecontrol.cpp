@@ -12,7 +12,7 @@
 
 namespace talbrix {
 
-LineControl::LineControl(const Design &design, QObject *parent)
+LineControl::LineControl(const form::Line &design, QObject *parent)
     : QObject(parent)
     , m_twips(design.x1, design.y1, design.x2, design.y2)
     , m_colour(design.colour)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formtable.h"
+
 #include <QLine>
 #include <QObject>
 
@@ -19,17 +21,9 @@ class LineControl : public QObject {
 public:
     // Named colours are palette roles, resolved each time the line is painted
     // so a change of colour scheme shows at once; the others are fixed.
-    enum class Colour { WindowText, Shadow, Highlight, Red, DarkBlue };
+    using Colour = form::LineColour;
 
-    struct Design {
-        const char *name;
-        int x1, y1, x2, y2; // twips, in the container's coordinates
-        Colour colour;
-        int width; // pixels
-        bool invertsBeneath; // pen OR the inverse of what lies beneath
-    };
-
-    LineControl(const Design &design, QObject *parent);
+    LineControl(const form::Line &design, QObject *parent);
 
     QLine twips() const { return m_twips; }
     int width() const { return m_width; }

@@ -2,10 +2,12 @@
 
 #include "applicationlook.h"
 #include "circulation.h"
+#include "formtable.h"
 #include "linecontrol.h"
 #include "plotarea.h"
 #include "runtimeerror.h"
 #include "trackbar.h"
+#include "twips.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -24,13 +26,12 @@ namespace talbrix {
 
 namespace {
 
-// 11685 x 6570 twips at 15 twips per pixel.
-constexpr QSize clientSize(779, 438);
+constexpr QSize clientSize(tw(form::window.width), tw(form::window.height));
 
 // One tick advances the model by 0.01 s, so a 10 ms period runs it in real
 // time. A precise timer keeps the period's phase, so firings neither drift
 // nor bunch up; late firings are not made up.
-constexpr int tickMilliseconds = 10;
+constexpr int tickMilliseconds = form::timerMilliseconds;
 
 // Applies the look before any control is created, so that every caption is
 // measured in the font the layout was designed for.
@@ -51,8 +52,8 @@ Ml::Ml(QWidget *parent)
     })
     , m_beep([] { QApplication::beep(); })
 {
-    setObjectName(QStringLiteral("Ml"));
-    setWindowTitle(QStringLiteral("Talbrix Simulation"));
+    setObjectName(QLatin1String(form::window.name));
+    setWindowTitle(QLatin1String(form::window.caption));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     resize(clientSize);
@@ -64,7 +65,7 @@ Ml::Ml(QWidget *parent)
 void Ml::createTimer()
 {
     m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setObjectName(QLatin1String(form::timerName));
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(tickMilliseconds);
 }

@@ -1,5 +1,6 @@
 #include "plotarea.h"
 
+#include "formtable.h"
 #include "linecontrol.h"
 #include "twips.h"
 
@@ -7,47 +8,14 @@
 #include <QPainter>
 #include <QPalette>
 
-#include <array>
 
 namespace talbrix {
 
 namespace {
 
-// The drawing area inside the two-pixel sunken border.
-constexpr int drawingWidth = 645; // pixels (9675 twips)
-constexpr int drawingHeight = 157; // pixels (2355 twips)
-
-using Colour = LineControl::Colour;
-
-// The grid, top to bottom, in twips of the drawing area. The five red lines
-// fall on 16, 12, 8, 4 and 0 mmHg of venous pressure (y = 2160 - 120 v) and on
-// 196, 148, 100, 52 and 4 mmHg of aortic pressure (y = 2200 - 10 p); the rest
-// divide each band. Ends beyond the drawing area are clipped away.
-constexpr std::array<LineControl::Design, 23> gridLines { {
-    { "Line12", 0, 240, 9720, 240, Colour::Red, 1, false },
-    { "Line33", -45, 330, 9675, 330, Colour::Shadow, 1, false },
-    { "Line32", -45, 435, 9675, 435, Colour::Shadow, 1, false },
-    { "Line31", 0, 540, 9720, 540, Colour::Shadow, 1, false },
-    { "Line36", 9690, 630, 0, 630, Colour::Shadow, 1, false },
-    { "Line35", 9720, 675, 0, 675, Colour::Highlight, 1, false },
-    { "Line30", 0, 720, 9720, 720, Colour::Red, 1, false },
-    { "Line29", -15, 720, 9705, 720, Colour::Red, 1, false },
-    { "Line28", 0, 825, 9720, 825, Colour::Shadow, 1, false },
-    { "Line27", 0, 915, 9720, 915, Colour::Shadow, 1, false },
-    { "Line26", 0, 1020, 9720, 1020, Colour::Shadow, 1, false },
-    { "Line25", 0, 1110, 9720, 1110, Colour::Shadow, 1, false },
-    { "Line2", 0, 1200, 9720, 1200, Colour::Red, 1, false },
-    { "Line24", 0, 1305, 9720, 1305, Colour::Shadow, 1, false },
-    { "Line23", 0, 1395, 9720, 1395, Colour::Highlight, 1, false },
-    { "Line21", 0, 1485, 9720, 1485, Colour::Shadow, 1, false },
-    { "Line15", 0, 1590, 9720, 1590, Colour::Shadow, 1, false },
-    { "Line17", -15, 1680, 9705, 1680, Colour::Red, 1, false },
-    { "Line18", -45, 1770, 9675, 1770, Colour::Shadow, 1, false },
-    { "Line19", -15, 1860, 9705, 1860, Colour::Shadow, 1, false },
-    { "Line20", 15, 1965, 9735, 1965, Colour::Shadow, 1, false },
-    { "Line22", 0, 2055, 9765, 2055, Colour::Shadow, 1, false },
-    { "Line11", 0, 2160, 9720, 2160, Colour::Red, 1, false },
-} };
+// The drawing area inside the sunken border: 645 x 157 pixels.
+constexpr int drawingWidth = form::picture1.rect.width / twipsPerPixel - 2 * form::picture1.border;
+constexpr int drawingHeight = form::picture1.rect.height / twipsPerPixel - 2 * form::picture1.border;
 
 // 0xBBGGRR: red in the low byte, blue in the high byte.
 QColor colourFromValue(std::int32_t value)
@@ -79,7 +47,7 @@ PlotArea::PlotArea(QWidget *parent)
 
 void PlotArea::createGrid()
 {
-    for (const LineControl::Design &design : gridLines)
+    for (const form::Line &design : form::gridLines)
         m_grid.push_back(new LineControl(design, this));
 }
 

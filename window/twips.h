@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formtable.h"
+
 #include <QPoint>
 #include <QRect>
 
@@ -9,7 +11,7 @@ namespace talbrix {
 // coordinate of the layout is a multiple of 15, so the conversion to Qt's
 // device-independent pixels is an exact division; Qt's high-DPI scaling then
 // takes care of any other display scale.
-inline constexpr int twipsPerPixel = 15;
+inline constexpr int twipsPerPixel = form::twipsPerPixel;
 
 constexpr int tw(int twips)
 {
@@ -20,6 +22,11 @@ constexpr int tw(int twips)
 constexpr QRect tw(int left, int top, int width, int height)
 {
     return QRect(tw(left), tw(top), tw(width), tw(height));
+}
+
+constexpr QRect tw(const form::Rect &rect)
+{
+    return tw(rect.left, rect.top, rect.width, rect.height);
 }
 
 constexpr QPoint tw(QPoint twips)
