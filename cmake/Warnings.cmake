@@ -12,6 +12,12 @@ function(talbrix_set_warnings target)
   elseif(MSVC)
     target_compile_options(${target} PRIVATE /W4)
   endif()
+  # Emscripten compiles with exception catching off unless told otherwise,
+  # and the model catches the run-time errors of a typed heart rate.
+  if(EMSCRIPTEN)
+    target_compile_options(${target} PUBLIC -fexceptions)
+    target_link_options(${target} PUBLIC -fexceptions)
+  endif()
 endfunction()
 
 function(talbrix_strict_floating_point target)

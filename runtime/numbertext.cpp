@@ -1,5 +1,7 @@
 #include "numbertext.h"
 
+#include "floatdigits.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -36,7 +38,7 @@ void trimTrailingZeros(Decimal &decimal)
         decimal.pointPosition = 0;
 }
 
-// Parses the scientific text "d.ddde+XX" written by std::to_chars.
+// Parses the scientific text "d.ddde+XX" written by writeScientific.
 Decimal fromScientific(const char *first, const char *last, bool negative)
 {
     Decimal decimal;
@@ -136,15 +138,15 @@ Decimal decimalOf(Number number)
         return {};
     const bool negative = value < 0;
     std::array<char, 64> buffer {};
-    std::to_chars_result result {};
+    char *end = buffer.data();
     switch (number.type) {
     case NumericType::Single: {
         Decimal decimal;
         decimal.negative = negative;
         if (singleDigitsFast(std::fabs(static_cast<float>(value)), decimal))
             return decimal;
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(static_cast<float>(value)),
-            std::chars_format::scientific, 6);
+        end = writeScientific(
+            buffer.data(), buffer.data() + buffer.size(), static_cast<double>(std::fabs(static_cast<float>(value))), 6);
         break;
     }
     case NumericType::Double:
@@ -157,15 +159,14 @@ Decimal decimalOf(Number number)
             setDigits(decimal, whole, 0);
             return decimal;
         }
-        result = std::to_chars(
-            buffer.data(), buffer.data() + buffer.size(), std::fabs(value), std::chars_format::scientific, 14);
+        end = writeScientific(buffer.data(), buffer.data() + buffer.size(), std::fabs(value), 14);
         break;
     case NumericType::Integer: {
         const auto magnitude = static_cast<long long>(std::fabs(value));
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude);
+        end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude).ptr;
         Decimal decimal;
         decimal.negative = negative;
-        for (const char *p = buffer.data(); p != result.ptr; ++p)
+        for (const char *p = buffer.data(); p != end; ++p)
             decimal.digits[static_cast<std::size_t>(decimal.count++)] = *p;
         decimal.pointPosition = decimal.count;
         trimTrailingZeros(decimal);
@@ -175,10 +176,9 @@ Decimal decimalOf(Number number)
     if (std::isinf(value)) {
         // Not a number any formula stores; written as the largest finite
         // value so a readout never shows garbage.
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::numeric_limits<double>::max(),
-            std::chars_format::scientific, 14);
+        end = writeScientific(buffer.data(), buffer.data() + buffer.size(), std::numeric_limits<double>::max(), 14);
     }
-    return fromScientific(buffer.data(), result.ptr, negative);
+    return fromScientific(buffer.data(), end, negative);
 }
 
 // Reads a Str-shaped text (blanks, sign, digits, point, E or D exponent) into

@@ -1,5 +1,6 @@
 #include "tracewriter.h"
 
+#include "floatdigits.h"
 #include "memorywindow.h"
 
 #include <array>
@@ -36,12 +37,9 @@ void TraceWriter::writeHeader()
 
 void TraceWriter::appendSingle(float value)
 {
-    // to_chars with general format and a precision is specified to match
-    // printf's %.*g exactly.
+    // printf's %.9g: enough digits to tell any two singles apart.
     std::array<char, 32> text {};
-    const auto result = std::to_chars(
-        text.data(), text.data() + text.size(), static_cast<double>(value), std::chars_format::general, 9);
-    m_buffer.append(text.data(), result.ptr);
+    m_buffer.append(text.data(), writeGeneral(text.data(), text.data() + text.size(), static_cast<double>(value), 9));
     m_buffer += ',';
 }
 
