@@ -356,6 +356,18 @@
       focusable.sort((a, b) => a[0] - b[0]);
       for (const [, element] of focusable)
         root.appendChild(element);
+      // Tab goes round the form, as in the desktop window.
+      const first = focusable[0][1], last = focusable[focusable.length - 1][1];
+      root.addEventListener('keydown', (event) => {
+        if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey)
+          return;
+        const wrapTo = event.shiftKey ? (event.target === first ? last : null)
+          : (event.target === last ? first : null);
+        if (wrapTo) {
+          event.preventDefault();
+          wrapTo.focus();
+        }
+      });
     }
 
     setText(readout, text) {

@@ -3,9 +3,9 @@
 # the model's results may not depend on the compiler, the optimisation level
 # or the sanitizers.
 #
-# cmake -DTRACE=<talbrix-trace> -DSCENARIO=<file> -DEXPECTED=<sha256 file>
+# cmake -DTRACE=<talbrix-trace, or a list: node;talbrix-trace.js> -DSCENARIO=<file> -DEXPECTED=<sha256 file>
 #       -DOUTPUT=<csv to write> -P check_golden_trace.cmake
-execute_process(COMMAND "${TRACE}" "${SCENARIO}" OUTPUT_FILE "${OUTPUT}" RESULT_VARIABLE status)
+execute_process(COMMAND ${TRACE} "${SCENARIO}" OUTPUT_FILE "${OUTPUT}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "talbrix-trace exited with status ${status}")
 endif()

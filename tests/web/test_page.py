@@ -1,0 +1,300 @@
+"""The web page driven in headless Chromium, as a user drives it.
+
+The page is the single file build/web/talbrix.html opened from disk with the
+network switched off. Its form comes from the same table as the desktop's,
+which the page hands back (window.talbrix.form), so the checks compare the
+page with that table and with the native scenario runner, never with a copy.
+
+    TALBRIX_PAGE=build/web/talbrix.html TALBRIX_TRACE=build/dev/tools/talbrix-trace \
+        /usr/bin/python3 -m unittest tests/web/test_page.py
+"""
+
+import csv
+import io
+import os
+import pathlib
+import subprocess
+import tempfile
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+PAGE = pathlib.Path(os.environ.get("TALBRIX_PAGE", "build/web/talbrix.html")).resolve()
+TRACE = os.environ.get("TALBRIX_TRACE", "build/dev/tools/talbrix-trace")
+
+driver = None
+profile = None
+
+
+def setUpModule():
+    global driver, profile
+    profile = tempfile.TemporaryDirectory()
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                     "--force-device-scale-factor=1", "--window-size=900,600",
+                     "--user-data-dir=" + profile.name):
+        options.add_argument(argument)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    service = webdriver.ChromeService(executable_path="/usr/bin/chromedriver") \
+        if hasattr(webdriver, "ChromeService") else webdriver.chrome.service.Service("/usr/bin/chromedriver")
+    driver = webdriver.Chrome(options=options, service=service)
+    # Nothing may come from the network: the file must work with none.
+    driver.execute_cdp_cmd("Network.enable", {})
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
+        "offline": True, "latency": 0, "downloadThroughput": 0, "uploadThroughput": 0})
+
+
+def tearDownModule():
+    driver.quit()
+    profile.cleanup()
+
+
+def open_page():
+    driver.get(PAGE.as_uri())
+    driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        const wait = () => document.documentElement.dataset.ready ? done() : setTimeout(wait, 10);
+        wait();""")
+    return driver.execute_script("return window.talbrix.form")
+
+
+def texts():
+    return driver.execute_script(
+        "return window.talbrix.texts.map((box) => box.value)")
+
+
+def step_collecting(count):
+    """Runs `count` ticks one at a time, reading the 13 texts after each."""
+    return driver.execute_script("""
+        const [count] = arguments;
+        const rows = [];
+        for (let i = 0; i < count; ++i) {
+            window.talbrix.step(1);
+            rows.push(window.talbrix.texts.map((box) => box.value));
+        }
+        return rows;""", count)
+
+
+def canvas_pixels():
+    """The plotted pixels as {(column, row): (r, g, b)}, opaque ones only."""
+    flat = driver.execute_script("""
+        const canvas = window.talbrix.plot.canvas;
+        const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+        const found = [];
+        for (let i = 0; i < data.length; i += 4)
+            if (data[i + 3] !== 0)
+                found.push(i / 4 % canvas.width, Math.floor(i / 4 / canvas.width), data[i], data[i + 1], data[i + 2]);
+        return found;""")
+    return {(flat[i], flat[i + 1]): tuple(flat[i + 2:i + 5]) for i in range(0, len(flat), 5)}
+
+
+def native_trace(scenario):
+    result = subprocess.run([TRACE], input=scenario, capture_output=True, text=True, check=True)
+    return list(csv.DictReader(io.StringIO(result.stdout)))
+
+
+def expected_pixels(rows):
+    """The pixels the desktop's plot holds after these rows: each tick's
+    aortic point (black, the very first one in the load colour, white) and
+    venous point (blue), since the last clear; later points cover earlier."""
+    pixels = {}
+    for row in rows:
+        if row["cleared"] == "1":
+            pixels.clear()
+        x = int(row["plotX"])
+        aortic = (255, 255, 255) if row["tick"] == "1" else (0, 0, 0)
+        for y, colour in ((int(row["aorticY"]), aortic), (int(row["plotY"]), (0, 0, 255))):
+            if 0 <= x < 645 * 15 and 0 <= y < 157 * 15:
+                pixels[(x // 15, y // 15)] = colour
+    return pixels
+
+
+class Form(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.form = open_page()
+
+    def rect_of(self, name):
+        return driver.execute_script("""
+            const form = document.getElementById('Ml').getBoundingClientRect();
+            const box = document.getElementById(arguments[0]).getBoundingClientRect();
+            return [box.left - form.left, box.top - form.top, box.width, box.height];""", name)
+
+    def test_every_control_stands_at_its_table_rectangle(self):
+        form = self.form
+        controls = form["labels"] + form["texts"] + form["sliders"] + form["buttons"] + form["options"] \
+            + [form["picture"]]
+        for control in controls:
+            with self.subTest(control=control["name"]):
+                self.assertEqual(self.rect_of(control["name"]), [v / 15 for v in control["rect"]])
+        self.assertEqual(self.rect_of("Ml")[2:], [form["window"]["width"] / 15, form["window"]["height"] / 15])
+
+    def test_every_line_covers_its_end_points(self):
+        for line in self.form["windowLines"] + self.form["gridLines"]:
+            box = driver.find_element(By.ID, line["name"]).rect  # relative to the page
+            container = "Ml" if line in self.form["windowLines"] else None
+            origin = driver.find_element(By.ID, "Ml").rect if container else driver.execute_script(
+                "const r = window.talbrix.plot.area.getBoundingClientRect(); return {x: r.left, y: r.top};")
+            for x, y in ((line["x1"], line["y1"]), (line["x2"], line["y2"])):
+                column, row = x // 15 + origin["x"], y // 15 + origin["y"]
+                with self.subTest(line=line["name"], point=(x, y)):
+                    self.assertTrue(box["x"] <= column < box["x"] + box["width"] + (line["width"] > 1))
+                    self.assertTrue(box["y"] <= row <= box["y"] + box["height"])
+
+    def test_focus_starts_in_text1_and_tab_follows_the_table(self):
+        open_page()
+        form = self.form
+        stops = sorted(form["texts"] + form["sliders"] + form["buttons"] + [form["picture"]] + form["options"][:1],
+                       key=lambda control: control["tab"])
+        names = [control["name"] for control in stops]
+        self.assertEqual(driver.switch_to.active_element.get_attribute("id"), "Text1")
+        walked = []
+        for _ in names:
+            ActionChains(driver).send_keys(Keys.TAB).perform()
+            walked.append(driver.switch_to.active_element.get_attribute("id"))
+        start = names.index("Text1")
+        self.assertEqual(walked, names[start + 1:] + names[:start + 1])
+
+    def test_accessible_names_are_the_captions(self):
+        aria = driver.execute_script(
+            "return ['Text2', 'Text12', 'Slider1', 'Option1', 'Picture1']"
+            ".map((id) => document.getElementById(id).getAttribute('aria-label'))")
+        self.assertEqual(aria, ["Blood Vol ml", "Vein Pres (mmHg)", "Periph. Res.", "Fibrillate",
+                                "Aortic and venous pressure trace"])
+
+
+class Sliders(unittest.TestCase):
+    def setUp(self):
+        open_page()
+
+    def value(self, name):
+        return int(driver.find_element(By.ID, name).get_attribute("aria-valuenow"))
+
+    def test_keys_move_as_on_the_desktop(self):
+        slider = driver.find_element(By.ID, "Slider1")  # at 3
+        driver.execute_script("arguments[0].focus()", slider)
+        moves = [(Keys.UP, 2), (Keys.LEFT, 1), (Keys.DOWN, 2), (Keys.RIGHT, 3), (Keys.PAGE_DOWN, 8),
+                 (Keys.PAGE_DOWN, 10), (Keys.PAGE_UP, 5), (Keys.HOME, 0), (Keys.UP, 0), (Keys.END, 10)]
+        for key, expected in moves:
+            ActionChains(driver).send_keys(key).perform()
+            self.assertEqual(self.value("Slider1"), expected, key)
+
+    def test_a_click_in_the_channel_pages_by_five_towards_the_pointer(self):
+        slider = driver.find_element(By.ID, "Slider2")  # at 3
+        width = slider.rect["width"]
+        ActionChains(driver).move_to_element_with_offset(slider, width // 2 - 2, -3).click().perform()
+        self.assertEqual(self.value("Slider2"), 8)
+        ActionChains(driver).move_to_element_with_offset(slider, -width // 2 + 2, -3).click().perform()
+        self.assertEqual(self.value("Slider2"), 3)
+
+    def test_the_model_reads_the_moved_slider(self):
+        driver.execute_script("document.getElementById('Slider2').focus()")
+        ActionChains(driver).send_keys(Keys.END).perform()
+        driver.execute_script("window.talbrix.step(1)")
+        self.assertEqual(texts()[6], native_trace("slider 2 10\nticks 1\n")[-1]["Text7"])
+
+
+class Run(unittest.TestCase):
+    def setUp(self):
+        open_page()
+
+    def test_a_busy_run_shows_the_native_runners_texts_after_every_tick_and_its_pixels(self):
+        # What a user does between runs of ticks, and the same as scenario lines.
+        def keys(name, *pressed):
+            driver.execute_script("document.getElementById(arguments[0]).focus()", name)
+            ActionChains(driver).send_keys(*pressed).perform()
+
+        def type_text8(text):
+            box = driver.find_element(By.ID, "Text8")
+            box.click()
+            ActionChains(driver).key_down(Keys.CONTROL).send_keys("a").key_up(Keys.CONTROL).send_keys(text).perform()
+
+        segments = [
+            (lambda: None, "", 130),
+            (lambda: keys("Slider1", Keys.UP, Keys.UP), "slider 1 1\n", 160),
+            (lambda: driver.find_element(By.ID, "Option1").click(), "fibrillate\n", 220),
+            (lambda: (driver.find_element(By.ID, "Option2").click(), keys("Slider3", Keys.END)),
+             "defibrillate\nslider 3 10\n", 150),
+            (lambda: type_text8("120"), "text8 120\n", 90),
+            (lambda: type_text8("x1"), "text8 x1\n", 40),
+            (lambda: keys("Slider5", Keys.PAGE_DOWN), "slider 5 10\n", 4400),
+            (lambda: keys("Slider6", Keys.HOME), "slider 6 0\n", 300),
+        ]
+        scenario = ""
+        page_rows = []
+        for act, lines, ticks in segments:
+            act()
+            scenario += lines + f"ticks {ticks}\n"
+            page_rows += step_collecting(ticks)
+        native = native_trace(scenario)[1:]
+        columns = [f"Text{n}" for n in range(1, 14)]
+        self.assertEqual(len(page_rows), len(native))
+        self.assertTrue(any(row["cleared"] == "1" for row in native), "the run should pass a sweep restart")
+        for tick, (page, row) in enumerate(zip(page_rows, native), start=1):
+            self.assertEqual(page, [row[c] for c in columns], f"texts after tick {tick}")
+        self.assertEqual(canvas_pixels(), expected_pixels(native))
+
+    def test_start_beeps_and_runs_pause_freezes(self):
+        driver.find_element(By.ID, "Command2").click()  # Pause before Start: nothing happens
+        self.assertEqual(driver.execute_script("return window.talbrix.ticks"), 0)
+        start = driver.find_element(By.ID, "Command1")
+        start.click()
+        start.click()  # beeps again, runs once
+        driver.execute_async_script("setTimeout(arguments[arguments.length - 1], 400)")
+        driver.find_element(By.ID, "Command2").click()
+        paused_at = driver.execute_script("return window.talbrix.ticks")
+        self.assertGreater(paused_at, 0)
+        self.assertEqual(driver.execute_script("return window.talbrix.beeps"), 2)
+        driver.execute_async_script("setTimeout(arguments[arguments.length - 1], 200)")
+        self.assertEqual(driver.execute_script("return window.talbrix.ticks"), paused_at)
+        # Enter and Space on a focused button press it, as on the desktop.
+        driver.execute_script("document.getElementById('Command1').focus()")
+        ActionChains(driver).send_keys(Keys.ENTER).perform()
+        self.assertEqual(driver.execute_script("return window.talbrix.running"), True)
+
+    def test_late_time_is_dropped_not_made_up(self):
+        # The clock is driven with chosen frame times: a frame runs the ticks
+        # that came due since the last, but after a gap (a hidden tab) only
+        # one, and counts on from there.
+        ran = driver.execute_script("""
+            const sim = window.talbrix;
+            sim.clockStart = 0; sim.clockTicks = 0;
+            const ran = [];
+            for (const now of [16, 33, 50, 5000, 5016, 5033]) {
+                const before = sim.ticks;
+                sim.advanceClock(now);
+                ran.push(sim.ticks - before);
+            }
+            return ran;""")
+        self.assertEqual(ran, [1, 2, 2, 1, 1, 2])
+
+    def test_a_run_time_error_stops_the_run_and_says_so(self):
+        driver.find_element(By.ID, "Command1").click()
+        driver.execute_script("window.talbrix.module._talbrix_test_set_time(200)")
+        driver.execute_async_script("setTimeout(arguments[arguments.length - 1], 200)")
+        status = driver.find_element(By.ID, "status")
+        self.assertEqual(status.text, "Run-time error: Overflow")
+        self.assertTrue(status.is_displayed())
+        self.assertFalse(driver.execute_script("return window.talbrix.running"))
+        ticks = driver.execute_script("return window.talbrix.ticks")
+        driver.find_element(By.ID, "Command1").click()  # nothing goes on after it
+        driver.execute_async_script("setTimeout(arguments[arguments.length - 1], 100)")
+        self.assertEqual(driver.execute_script("return window.talbrix.ticks"), ticks)
+
+    def test_the_file_loaded_nothing_and_broke_no_policy(self):
+        entries = driver.execute_script(
+            "return performance.getEntriesByType('resource').map((entry) => entry.name)")
+        self.assertEqual(entries, [])
+        policy = driver.find_element(By.CSS_SELECTOR, "meta[http-equiv='Content-Security-Policy']")
+        self.assertIn("default-src 'none'", policy.get_attribute("content"))
+        problems = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+        self.assertEqual(problems, [])
+
+
+if __name__ == "__main__":
+    unittest.main()
