@@ -14,7 +14,8 @@
 // tabs and line feeds dropped wherever they stand) and converted once. Short
 // numbers, the common case, are converted exactly by one division of two
 // exactly representable doubles; anything longer goes to strtod in the "C"
-// locale, which rounds correctly for any length.
+// locale, which rounds correctly, as its significant digits and a small
+// exponent.
 
 namespace talbrix {
 namespace {
@@ -93,35 +94,49 @@ double convertSlowly(const std::string &clean)
     return value; // an underflow reads as 0 (or the nearest subnormal)
 }
 
-// What a decimal number's text holds. The digits themselves are kept only
-// when `clean` is given, for the rare number that needs strtod.
+// What a decimal number's text holds. The counts are 64-bit: a text of any
+// length that fits in memory is counted exactly, and the exponent saturates
+// far beyond any such length, so the number's magnitude is always known
+// exactly ("0.", ten million zeros and "1e10000010" is 1e9, not 0).
 struct DecimalScan {
     bool negative = false;
     bool seenDigit = false;
     std::uint64_t mantissa = 0; // the first 19 significant digits
-    int significantDigits = 0;
-    int fractionDigits = 0;
-    long exponent = 0;
+    std::int64_t significantDigits = 0; // from the first non-zero digit on
+    std::int64_t fractionDigits = 0;
+    std::int64_t exponent = 0;
 };
 
-DecimalScan scanDecimal(Reader reader, std::string *clean)
+// Enough significant digits to round any decimal correctly: every halfway
+// point between two doubles has at most 767 of them. Digits beyond these
+// matter only through whether any is non-zero, which one more digit keeps.
+constexpr std::size_t keptDigits = 780;
+
+// Gathers the significant digits (at most keptDigits of them, plus a final
+// 1 if a non-zero digit was dropped) when `digits` is given, for the rare
+// number that needs strtod.
+DecimalScan scanDecimal(Reader reader, std::string *digits)
 {
     DecimalScan scan;
     if (reader.peek() == '+' || reader.peek() == '-') {
         scan.negative = reader.peek() == '-';
         reader.advance();
     }
-    if (clean)
-        *clean += scan.negative ? '-' : '+';
 
     bool seenPoint = false;
+    bool droppedNonZero = false;
     for (char c = reader.peek();; c = reader.peek()) {
         if (c == '.' && !seenPoint) {
             seenPoint = true;
         } else if (isDigit(c)) {
             scan.seenDigit = true;
-            if (scan.significantDigits > 0 || c != '0')
+            if (scan.significantDigits > 0 || c != '0') {
                 ++scan.significantDigits;
+                if (digits && digits->size() < keptDigits)
+                    *digits += c;
+                else if (digits)
+                    droppedNonZero = droppedNonZero || c != '0';
+            }
             if (scan.significantDigits <= 19)
                 scan.mantissa = scan.mantissa * 10 + static_cast<std::uint64_t>(c - '0');
             if (seenPoint)
@@ -129,10 +144,10 @@ DecimalScan scanDecimal(Reader reader, std::string *clean)
         } else {
             break;
         }
-        if (clean)
-            *clean += c;
         reader.advance();
     }
+    if (digits && droppedNonZero)
+        *digits += '1';
 
     const char marker = reader.peek();
     if (scan.seenDigit && (marker == 'E' || marker == 'e' || marker == 'D' || marker == 'd')) {
@@ -142,10 +157,9 @@ DecimalScan scanDecimal(Reader reader, std::string *clean)
             negativeExponent = reader.peek() == '-';
             reader.advance();
         }
-        // "1E" and "1E+" read as 1; a huge exponent saturates far beyond
-        // any double.
+        // "1E" and "1E+" read as 1.
         for (char c = reader.peek(); isDigit(c); c = reader.peek()) {
-            if (scan.exponent < 1000000)
+            if (scan.exponent < 100'000'000'000'000'000)
                 scan.exponent = scan.exponent * 10 + (c - '0');
             reader.advance();
         }
@@ -165,7 +179,7 @@ double readDecimal(const Reader &reader)
 
     // Exact when mantissa and power of ten are both exact doubles: the one
     // rounding of the division or product is then the correct rounding.
-    const long scale = scan.fractionDigits - scan.exponent;
+    const std::int64_t scale = scan.fractionDigits - scan.exponent;
     if (scan.significantDigits <= 15) {
         const double m = static_cast<double>(scan.mantissa);
         double value = -1;
@@ -176,11 +190,19 @@ double readDecimal(const Reader &reader)
         if (value >= 0)
             return scan.negative ? -value : value;
     }
-    std::string clean;
-    scanDecimal(reader, &clean);
-    clean += 'e';
-    clean += std::to_string(scan.exponent);
-    return convertSlowly(clean);
+
+    // The power of ten of the first significant digit decides beyond-range
+    // numbers at once; anything else goes to strtod as its significant
+    // digits and an exponent of a few hundred at most.
+    const std::int64_t leadingPower = scan.significantDigits - 1 - scale;
+    if (leadingPower > 308)
+        throw RuntimeError(RuntimeError::Kind::Overflow);
+    if (leadingPower < -325) // below half the smallest subnormal
+        return scan.negative ? -0.0 : 0.0;
+    std::string digits;
+    scanDecimal(reader, &digits);
+    const auto power = scan.significantDigits - static_cast<std::int64_t>(digits.size()) - scale;
+    return convertSlowly((scan.negative ? "-" : "+") + digits + 'e' + std::to_string(power));
 }
 
 } // namespace

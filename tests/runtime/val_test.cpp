@@ -18,9 +18,12 @@ struct ValCase {
 
 class Val : public ::testing::TestWithParam<ValCase> { };
 
+// 1 + 2^-53, exactly halfway between 1 and the next double.
+constexpr const char *halfwayAboveOne = "1.00000000000000011102230246251565404236316680908203125";
+
 TEST_P(Val, ReadsTheNumberAtTheStart)
 {
-    EXPECT_EQ(val(GetParam().text), GetParam().expected) << '"' << GetParam().text << '"';
+    EXPECT_EQ(val(GetParam().text), GetParam().expected) << '"' << GetParam().text.substr(0, 80) << '"';
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Val,
@@ -39,7 +42,14 @@ INSTANTIATE_TEST_SUITE_P(Table, Val,
         ValCase { "HexLargestPositive", "&H7FFFFFFF", 2147483647 }, ValCase { "HexStopsAtNonDigit", "&H1G", 1 },
         ValCase { "Octal", "&O17", 15 }, ValCase { "OctalAllOnes", "&o37777777777", -1 },
         ValCase { "OctalStopsAtEight", "&O78", 7 }, ValCase { "PrefixWithoutDigits", "&H", 0 },
-        ValCase { "UnknownPrefix", "&Z1", 0 }),
+        ValCase { "UnknownPrefix", "&Z1", 0 },
+        // Long texts are read exactly, whatever their count of digits.
+        ValCase { "TenMillionZerosAfterThePoint", "0." + std::string(10'000'000, '0') + "1e10000010", 1e9 },
+        ValCase { "TenMillionZerosBeforeTheExponent", "1" + std::string(10'000'000, '0') + "e-10000000", 1 },
+        ValCase { "HalfwayRoundsToEven", std::string(halfwayAboveOne) + std::string(1000, '0'), 1 },
+        ValCase { "DigitFarBeyondHalfwayRoundsUp", std::string(halfwayAboveOne) + std::string(1000, '0') + "1",
+            1.0000000000000002 },
+        ValCase { "HugeNegativeExponent", "5e-99999999999999999999", 0 }),
     [](const auto &row) { return std::string(row.param.name); });
 
 TEST(Val, NumbersBeyondRangeAreOverflowErrors)
