@@ -2,10 +2,11 @@
 // small scenarios.
 //
 // Properties checked:
-// - Every line is exactly one of: nothing (blank, or '#' first), a command,
-//   or an error with a reason; a command's arguments are in range (slider
-//   1..6, position 0..10), and writing the command back as a line reads as
-//   the same command. text8 keeps the rest of its line verbatim.
+// - Every line (the first without a leading byte-order mark) is exactly one
+//   of: nothing (blank, or '#' first), a command, or an error with a reason
+//   in printable ASCII; a command's arguments are in range (slider 1..6,
+//   position 0..10), and writing the command back as a line reads as the
+//   same command. text8 keeps the rest of its line verbatim.
 // - A run of the scenario (tick counts capped, so an input runs at most a
 //   few thousand ticks) ends with status 0 when every line is valid, and
 //   with status 2 and "line L:" at the first invalid line otherwise. It never
@@ -19,7 +20,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -82,6 +82,10 @@ void checkLine(std::string_view line, const ParsedLine &parsed)
         fail("neither a command nor an error", line);
     if (isBlankOrComment(line) && (parsed.command || !parsed.error.empty()))
         fail("a blank or comment line read as something", line);
+    for (const char c : parsed.error) {
+        if (c < 0x20 || c > 0x7E)
+            fail("an unprintable byte in the message '" + parsed.error + "'", line);
+    }
     if (!parsed.command)
         return;
     const ScenarioCommand &command = *parsed.command;
@@ -111,15 +115,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::uint64_t ticksBeforeFirstError = 0;
     std::uint64_t firstBadLine = 0;
     std::uint64_t lineNumber = 0;
+    ScenarioReader reader;
     for (std::size_t start = 0; start < input.size();) {
         auto end = input.find('\n', start);
         if (end == std::string_view::npos)
             end = input.size();
-        const std::string_view line = input.substr(start, end - start);
+        std::string_view line = input.substr(start, end - start);
         start = end + 1;
         ++lineNumber;
 
-        const ParsedLine parsed = parseScenarioLine(line);
+        const ParsedLine parsed = reader.parseNext(line);
+        constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+        if (lineNumber == 1 && line.substr(0, byteOrderMark.size()) == byteOrderMark)
+            line.remove_prefix(byteOrderMark.size()); // what the reader skips
         checkLine(line, parsed);
         std::string kept(line);
         if (parsed.command && std::holds_alternative<TicksCommand>(*parsed.command)) {
@@ -141,8 +149,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::size_t errSize = 0;
     std::FILE *out = open_memstream(&outText, &outSize);
     std::FILE *err = open_memstream(&errText, &errSize);
-    std::istringstream in(scenario);
-    const int status = runScenario(in, out, err);
+    std::FILE *in = fmemopen(scenario.data(), scenario.size(), "r");
+    const int status = runScenario(in, "'fuzz'", out, err);
+    std::fclose(in);
     std::fclose(out);
     std::fclose(err);
     const std::string trace(outText, outSize);

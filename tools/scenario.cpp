@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace talbrix {
@@ -28,11 +29,17 @@ std::vector<std::string_view> splitWords(std::string_view line)
     return words;
 }
 
-// A whole number made of decimal digits only (no sign, no blanks).
+bool isWhole(std::string_view word)
+{
+    return !word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A whole number made of decimal digits only (no sign, no blanks) that fits
+// in 64 bits.
 std::optional<std::uint64_t> parseWhole(std::string_view word)
 {
     std::uint64_t value = 0;
-    if (word.empty() || word.front() < '0' || word.front() > '9')
+    if (!isWhole(word))
         return std::nullopt;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
     if (error != std::errc {} || end != word.data() + word.size())
@@ -51,10 +58,10 @@ ParsedLine parseSlider(const std::vector<std::string_view> &words)
         return invalid("usage: slider N P");
     const auto slider = parseWhole(words[1]);
     if (!slider || *slider < 1 || *slider > 6)
-        return invalid("slider number must be 1..6, got '" + std::string(words[1]) + "'");
+        return invalid("slider number must be 1..6, got " + quoted(words[1]));
     const auto position = parseWhole(words[2]);
     if (!position || *position > 10)
-        return invalid("slider position must be 0..10, got '" + std::string(words[2]) + "'");
+        return invalid("slider position must be 0..10, got " + quoted(words[2]));
     return { SliderCommand { static_cast<int>(*slider), static_cast<std::int32_t>(*position) }, {} };
 }
 
@@ -63,8 +70,11 @@ ParsedLine parseTicks(const std::vector<std::string_view> &words)
     if (words.size() != 2)
         return invalid("usage: ticks N");
     const auto count = parseWhole(words[1]);
+    if (!count && isWhole(words[1]))
+        return invalid("tick count must be at most " + std::to_string(std::numeric_limits<std::uint64_t>::max())
+            + ", got " + quoted(words[1]));
     if (!count)
-        return invalid("tick count must be a whole number >= 0, got '" + std::string(words[1]) + "'");
+        return invalid("tick count must be a whole number >= 0, got " + quoted(words[1]));
     return { TicksCommand { *count }, {} };
 }
 
@@ -102,7 +112,38 @@ ParsedLine parseScenarioLine(std::string_view line)
             return { FibrillateCommand {}, {} };
         return { DefibrillateCommand {}, {} };
     }
-    return invalid("unknown command '" + std::string(name) + "'");
+    return invalid("unknown command " + quoted(name));
+}
+
+ParsedLine ScenarioReader::parseNext(std::string_view line)
+{
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (++m_lineNumber == 1 && line.substr(0, byteOrderMark.size()) == byteOrderMark)
+        line.remove_prefix(byteOrderMark.size());
+    return parseScenarioLine(line);
+}
+
+std::string ScenarioReader::message(const std::string &reason) const
+{
+    return "line " + std::to_string(m_lineNumber) + ": " + reason;
+}
+
+std::string quoted(std::string_view word, std::size_t longest)
+{
+    constexpr std::string_view hexDigits = "0123456789ABCDEF";
+    std::string text = "'";
+    for (const char c : word.substr(0, longest)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            text += c;
+        } else {
+            text += "\\x";
+            text += hexDigits[byte >> 4];
+            text += hexDigits[byte & 0xF];
+        }
+    }
+    text += word.size() > longest ? "...'" : "'";
+    return text;
 }
 
 } // namespace talbrix

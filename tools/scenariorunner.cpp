@@ -6,7 +6,13 @@
 #include "scenario.h"
 #include "tracewriter.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace talbrix {
 namespace {
@@ -54,10 +60,10 @@ public:
             command);
     }
 
-    void reportBadLine(std::uint64_t line, const std::string &reason)
+    void report(const std::string &message)
     {
         m_trace.flush();
-        std::fprintf(m_err, "line %llu: %s\n", static_cast<unsigned long long>(line), reason.c_str());
+        std::fprintf(m_err, "%s\n", message.c_str());
     }
 
     void finish() { m_trace.flush(); }
@@ -87,28 +93,74 @@ private:
     std::uint64_t m_ticks = 0;
 };
 
+// Lines of a stdio stream, any length, NUL bytes included; a read error is
+// told apart from the end of the input.
+class LineInput {
+public:
+    explicit LineInput(std::FILE *file)
+        : m_file(file)
+    {
+    }
+
+    // The next line without its line feed, or nothing at the end or on an
+    // error.
+    std::optional<std::string_view> next()
+    {
+        char *buffer = m_buffer.release();
+        const ssize_t length = ::getline(&buffer, &m_capacity, m_file);
+        m_error = length < 0 && std::ferror(m_file) ? errno : 0;
+        m_buffer.reset(buffer);
+        if (length <= 0)
+            return std::nullopt;
+        std::string_view line(buffer, static_cast<std::size_t>(length));
+        if (line.back() == '\n')
+            line.remove_suffix(1);
+        return line;
+    }
+
+    int error() const { return m_error; }
+
+private:
+    struct Free {
+        void operator()(char *p) const { std::free(p); }
+    };
+    std::FILE *m_file;
+    std::unique_ptr<char, Free> m_buffer;
+    std::size_t m_capacity = 0;
+    int m_error = 0;
+};
+
 } // namespace
 
-int runScenario(std::istream &scenario, std::FILE *out, std::FILE *err)
+int runScenario(std::FILE *scenario, std::string_view source, std::FILE *out, std::FILE *err)
 {
-    ScenarioRun run(out, err);
-    std::string line;
-    std::uint64_t lineNumber = 0;
-    while (std::getline(scenario, line)) {
-        ++lineNumber;
-        const ParsedLine parsed = parseScenarioLine(line);
-        if (!parsed.error.empty()) {
-            run.reportBadLine(lineNumber, parsed.error);
+    try {
+        ScenarioRun run(out, err);
+        LineInput input(scenario);
+        ScenarioReader reader;
+        while (const auto line = input.next()) {
+            const ParsedLine parsed = reader.parseNext(*line);
+            if (!parsed.error.empty()) {
+                run.report(reader.message(parsed.error));
+                return scenarioBadLine;
+            }
+            if (parsed.command) {
+                const int status = run.execute(*parsed.command);
+                if (status != scenarioOk)
+                    return status;
+            }
+        }
+        if (input.error() != 0) {
+            // A read error is not the end of the scenario.
+            run.report("cannot read " + std::string(source) + ": " + std::generic_category().message(input.error()));
             return scenarioBadLine;
         }
-        if (parsed.command) {
-            const int status = run.execute(*parsed.command);
-            if (status != scenarioOk)
-                return status;
-        }
+        run.finish();
+        return scenarioOk;
+    } catch (const TraceWriteError &error) {
+        std::fprintf(err, "%s\n", error.what());
+        return scenarioWriteError;
     }
-    run.finish();
-    return scenarioOk;
 }
 
 } // namespace talbrix

@@ -4,7 +4,9 @@
 #include "memorywindow.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
+#include <system_error>
 
 namespace talbrix {
 namespace {
@@ -23,11 +25,6 @@ TraceWriter::TraceWriter(std::FILE *out)
     : m_out(out)
 {
     m_buffer.reserve(flushThreshold * 2);
-}
-
-TraceWriter::~TraceWriter()
-{
-    flush();
 }
 
 void TraceWriter::writeHeader()
@@ -90,11 +87,15 @@ void TraceWriter::writeRow(
 
 void TraceWriter::flush()
 {
-    if (!m_buffer.empty()) {
-        std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out);
+    const bool written = (m_buffer.empty() || std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out) == m_buffer.size())
+        && std::fflush(m_out) == 0;
+    if (written) {
         m_buffer.clear();
+        return;
     }
-    std::fflush(m_out);
+    const int error = errno;
+    m_buffer.clear(); // nothing more goes out after the first failure
+    throw TraceWriteError("write error: " + std::generic_category().message(error));
 }
 
 } // namespace talbrix

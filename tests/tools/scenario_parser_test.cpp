@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace talbrix {
 namespace {
@@ -50,6 +51,27 @@ TEST(ScenarioParser, InvalidLinesSayWhy)
         EXPECT_FALSE(parsed.command) << line;
         EXPECT_FALSE(parsed.error.empty()) << line;
     }
+}
+
+TEST(ScenarioParser, MessagesNameTheLimitAndShowEveryByte)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "ticks 99999999999999999999",
+            "tick count must be at most 18446744073709551615, got '99999999999999999999'" },
+        { std::string("ticks 5\0", 8), "tick count must be a whole number >= 0, got '5\\x00'" },
+        { "ticks\xC2\xA0" "5", "unknown command 'ticks\\xC2\\xA05'" }, // a no-break space
+        { "slider " + std::string(100, '7') + " 1", "slider number must be 1..6, got '" + std::string(80, '7') + "...'" },
+    };
+    for (const auto &[line, message] : cases)
+        EXPECT_EQ(parseScenarioLine(line).error, message);
+}
+
+TEST(ScenarioParser, ReaderNumbersLinesAndSkipsAByteOrderMarkAtTheStart)
+{
+    ScenarioReader reader;
+    EXPECT_TRUE(reader.parseNext("\xEF\xBB\xBFticks 5").command);
+    const ParsedLine second = reader.parseNext("\xEF\xBB\xBFticks 5");
+    EXPECT_EQ(reader.message(second.error), "line 2: unknown command '\\xEF\\xBB\\xBFticks'");
 }
 
 } // namespace

@@ -29,10 +29,13 @@ std::string readAll(std::FILE *file)
 
 RunResult run(const std::string &scenario)
 {
-    std::istringstream input(scenario);
+    std::FILE *input = std::tmpfile();
+    std::fwrite(scenario.data(), 1, scenario.size(), input);
+    std::rewind(input);
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
-    const int status = runScenario(input, out, err);
+    const int status = runScenario(input, "'test'", out, err);
+    std::fclose(input);
     RunResult result { status, {}, readAll(err) };
     std::istringstream lines(readAll(out));
     for (std::string line; std::getline(lines, line);)

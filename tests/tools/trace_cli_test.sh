@@ -1,7 +1,8 @@
 #!/bin/sh
 # End-to-end checks of the talbrix-trace executable: file and standard input
-# give the same trace, a bad line exits 2 after the rows already printed, and
-# an unreadable file is refused.
+# give the same trace, a bad line exits 2 after the rows already printed,
+# input that cannot be opened or read exits 2 saying why, output that cannot
+# be written exits 4 saying why, and a leading byte-order mark is accepted.
 set -u
 trace="$1"
 work=$(mktemp -d)
@@ -19,6 +20,34 @@ status=$?
 [ "$(wc -l < "$work/out")" -eq 4 ] || { echo "rows before the bad line were lost"; exit 1; }
 grep -q '^line 2: ' "$work/err" || { echo "no 'line 2:' message"; exit 1; }
 
-"$trace" "$work/missing" > /dev/null 2>&1
-[ $? -ne 0 ] || { echo "a missing file was accepted"; exit 1; }
+# expect STATUS MESSAGE: the status and standard error of the run just made.
+expect() {
+    [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "$2" ] && return
+    echo "expected status $1 and '$2', got $status and '$(cat "$work/err")'"
+    exit 1
+}
+"$trace" "$work/missing" > /dev/null 2> "$work/err"; status=$?
+expect 2 "talbrix-trace: cannot open '$work/missing': No such file or directory"
+"$trace" "$work" > /dev/null 2> "$work/err"; status=$?
+expect 2 "cannot read '$work': Is a directory"
+"$trace" < "$work" > /dev/null 2> "$work/err"; status=$?
+expect 2 "cannot read standard input: Is a directory"
+"$trace" <&- > /dev/null 2> "$work/err"; status=$?
+expect 2 "cannot read standard input: Bad file descriptor"
+
+"$trace" "$work/scenario" > /dev/full 2> "$work/err"; status=$?
+expect 4 "write error: No space left on device"
+"$trace" "$work/scenario" >&- 2> "$work/err"; status=$?
+expect 4 "write error: Bad file descriptor"
+# A reader that goes away, with SIGPIPE ignored: the run stops at once
+# instead of running ten billion ticks (hours) into the dead pipe.
+printf 'ticks 10000000000\n' > "$work/long"
+(trap '' PIPE; timeout 60 "$trace" "$work/long" 2> "$work/err"; echo $? > "$work/status") | head -c 1 > /dev/null
+status=$(cat "$work/status")
+expect 4 "write error: Broken pipe"
+
+printf '\357\273\277ticks 1\r\n' > "$work/bom"
+"$trace" "$work/bom" > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+[ "$(wc -l < "$work/out")" -eq 3 ] || { echo "a byte-order-mark file did not run its tick"; exit 1; }
 echo "talbrix-trace end-to-end checks passed"
