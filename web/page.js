@@ -200,6 +200,11 @@
 
   // ---- The plot: points in whole CSS pixels above the grid ----
 
+  // The points lie in vertical strips of canvas, so that a frame's new
+  // points, which all fall within a pixel or two of the sweep, make the
+  // browser redraw one narrow strip rather than the whole plot.
+  const stripWidth = 43; // CSS pixels: 15 strips across the drawing area
+
   class Plot {
     constructor(design, parent) {
       const element = create('div', design.name, 'picture', parent);
@@ -212,24 +217,38 @@
       this.area = create('div', null, 'drawing', element);
       this.area.style.width = this.width + 'px';
       this.area.style.height = this.height + 'px';
-      this.canvas = create('canvas', null, 'points', this.area);
-      this.context = this.canvas.getContext('2d', { alpha: true });
+      this.strips = [];
+      for (let left = 0; left < this.width; left += stripWidth) {
+        const canvas = create('canvas', null, 'points', this.area);
+        const width = Math.min(stripWidth, this.width - left);
+        canvas.style.left = left + 'px';
+        canvas.style.width = width + 'px';
+        this.strips.push({ canvas, context: canvas.getContext('2d'), left, width });
+      }
       this.element = element;
       this.drawn = 0;
       this.clears = 0;
       this.scale = 0;
     }
 
+    // Puts the strips above whatever was added to the area since (the grid).
+    raise() {
+      for (const strip of this.strips)
+        this.area.appendChild(strip.canvas);
+    }
+
     // Keeps one backing pixel per device pixel, so a point is one crisp CSS
-    // pixel at any zoom; returns true when the canvas had to be redrawn.
+    // pixel at any zoom; returns true when the strips had to be redrawn.
     fitScale() {
       const scale = window.devicePixelRatio || 1;
       if (scale === this.scale)
         return false;
       this.scale = scale;
-      this.canvas.width = Math.round(this.width * scale);
-      this.canvas.height = Math.round(this.height * scale);
-      this.drawn = 0;
+      for (const strip of this.strips) {
+        strip.deviceLeft = Math.round(strip.left * scale);
+        strip.canvas.width = Math.round((strip.left + strip.width) * scale) - strip.deviceLeft;
+        strip.canvas.height = Math.round(this.height * scale);
+      }
       return true;
     }
 
@@ -240,35 +259,32 @@
       if (this.fitScale() || clears !== this.clears) {
         this.clears = clears;
         this.drawn = 0;
-        this.context.clearRect(0, 0, this.canvas.width, this.canvas.height);
+        for (const strip of this.strips)
+          strip.context.clearRect(0, 0, strip.canvas.width, strip.canvas.height);
       }
       const count = module._talbrix_point_count();
       if (count === this.drawn)
         return;
-      const base = module._talbrix_points();
-      const heap = module.HEAPU8.buffer;
-      const view = new DataView(heap, base, count * pointBytes);
-      const scale = this.scale;
-      let colour = -1;
+      const view = new DataView(module.HEAPU8.buffer, module._talbrix_points(), count * pointBytes);
       for (let i = this.drawn; i < count; ++i) {
         const x = view.getInt16(i * pointBytes, true);
         const y = view.getInt16(i * pointBytes + 2, true);
-        if (x < 0 || y < 0)
-          continue;
-        const column = Math.floor(x / twips), row = Math.floor(y / twips);
-        if (column >= this.width || row >= this.height)
-          continue; // outside the drawing area: not shown, never wrapped
-        const value = view.getInt32(i * pointBytes + 4, true);
-        if (value !== colour) {
-          colour = value;
-          // Low byte red, high byte blue.
-          this.context.fillStyle = `rgb(${value & 255},${(value >> 8) & 255},${(value >> 16) & 255})`;
-        }
-        const left = Math.round(column * scale), top = Math.round(row * scale);
-        this.context.fillRect(left, top, Math.round((column + 1) * scale) - left,
-          Math.round((row + 1) * scale) - top);
+        if (x >= 0 && y >= 0)
+          this.drawPoint(Math.floor(x / twips), Math.floor(y / twips), view.getInt32(i * pointBytes + 4, true));
       }
       this.drawn = count;
+    }
+
+    drawPoint(column, row, colour) {
+      if (column >= this.width || row >= this.height)
+        return; // outside the drawing area: not shown, never wrapped
+      const strip = this.strips[Math.floor(column / stripWidth)];
+      const scale = this.scale;
+      const left = Math.round(column * scale), top = Math.round(row * scale);
+      // Low byte red, high byte blue.
+      strip.context.fillStyle = `rgb(${colour & 255},${(colour >> 8) & 255},${(colour >> 16) & 255})`;
+      strip.context.fillRect(left - strip.deviceLeft, top, Math.round((column + 1) * scale) - left,
+        Math.round((row + 1) * scale) - top);
     }
   }
 
@@ -288,6 +304,12 @@
       this.build(root);
       this.updateView();
       this.texts[0].focus();
+      // A zoom changes the device pixel ratio: the points are drawn again
+      // from the model's record, one crisp CSS pixel each.
+      window.addEventListener('resize', () => this.plot.update(this.module));
+      requestAnimationFrame(() => {
+        root.dataset.firstFrame = performance.now().toFixed(1);
+      });
     }
 
     build(root) {
@@ -311,7 +333,7 @@
       const focusable = [];
       this.plot = new Plot(form.picture, root);
       form.picture.gridLines = form.gridLines.map((line) => createLine(line, this.plot.area));
-      this.plot.area.appendChild(this.plot.canvas); // points above the grid
+      this.plot.raise(); // points above the grid
       focusable.push([form.picture.tab, this.plot.element]);
       this.texts = form.texts.map((design, index) => {
         const box = create('input', design.name, 'text', root);

@@ -81,14 +81,18 @@ def step_collecting(count):
 
 
 def canvas_pixels():
-    """The plotted pixels as {(column, row): (r, g, b)}, opaque ones only."""
+    """The plotted pixels, in device pixels of the drawing area, as
+    {(column, row): (r, g, b)}, opaque ones only."""
     flat = driver.execute_script("""
-        const canvas = window.talbrix.plot.canvas;
-        const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
         const found = [];
-        for (let i = 0; i < data.length; i += 4)
-            if (data[i + 3] !== 0)
-                found.push(i / 4 % canvas.width, Math.floor(i / 4 / canvas.width), data[i], data[i + 1], data[i + 2]);
+        for (const strip of window.talbrix.plot.strips) {
+            const canvas = strip.canvas;
+            const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+            for (let i = 0; i < data.length; i += 4)
+                if (data[i + 3] !== 0)
+                    found.push(strip.deviceLeft + i / 4 % canvas.width, Math.floor(i / 4 / canvas.width),
+                               data[i], data[i + 1], data[i + 2]);
+        }
         return found;""")
     return {(flat[i], flat[i + 1]): tuple(flat[i + 2:i + 5]) for i in range(0, len(flat), 5)}
 
@@ -256,6 +260,19 @@ class Run(unittest.TestCase):
         driver.execute_script("document.getElementById('Command1').focus()")
         ActionChains(driver).send_keys(Keys.ENTER).perform()
         self.assertEqual(driver.execute_script("return window.talbrix.running"), True)
+
+    def test_the_trace_survives_a_zoom_and_stays_one_sharp_pixel_a_point(self):
+        driver.execute_script("window.talbrix.step(700)")
+        before = canvas_pixels()
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                               {"width": 900, "height": 600, "deviceScaleFactor": 2, "mobile": False})
+        try:
+            driver.execute_async_script("requestAnimationFrame(arguments[arguments.length - 1])")
+            zoomed = canvas_pixels()
+        finally:
+            driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+        self.assertEqual(zoomed, {(2 * x + dx, 2 * y + dy): colour for (x, y), colour in before.items()
+                                  for dx in (0, 1) for dy in (0, 1)})
 
     def test_late_time_is_dropped_not_made_up(self):
         # The clock is driven with chosen frame times: a frame runs the ticks
