@@ -19,7 +19,7 @@
     windowText: '#000000',
     highlight: '#308cc6',
     highlightOnMenu: '#308cc6',
-    shadow: '#9f9d9a',
+    shadow: '#9f9f9f',
     red: '#ff0000',
     darkBlue: '#0000c0',
   };

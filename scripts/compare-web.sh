@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Compares the web page with the desktop window at load, both at 96 dpi:
+# photographs the desktop window under Xvfb and the page's form (#Ml) in
+# headless Chromium at device scale 1, and prints how many of the form's
+# pixels differ. Writes desktop.png, web.png and diff.png (differing pixels
+# in red) into the folder it names. A measurement, run by hand; build both
+# editions first (bash scripts/run.sh or test.sh, and bash scripts/web.sh
+# --build-only).
+# Usage: scripts/compare-web.sh [folder]   (default build/compare-web)
+# TALBRIX_APP and TALBRIX_PAGE choose other builds of either edition.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb-session.sh"
+
+page="$(realpath -m "${TALBRIX_PAGE:-$root_dir/build/web/talbrix.html}")"
+folder="$(realpath -m "${1:-$root_dir/build/compare-web}")"
+
+for file in "$app" "$page"; do
+    [[ -e "$file" ]] && continue
+    echo "Missing $file: build the desktop (bash scripts/run.sh) and the page (bash scripts/web.sh --build-only)" >&2
+    exit 1
+done
+for file in /usr/bin/chromium /usr/bin/chromedriver; do
+    [[ -x "$file" ]] && continue
+    echo "Missing $file: install chromium, chromium-driver and python3-selenium" >&2
+    exit 1
+done
+ensure_x_tools
+mkdir -p "$folder"
+rm -f "$folder/desktop.png" "$folder/web.png" "$folder/diff.png"
+
+# The desktop window as it opens, with the pointer away from it.
+trap stop_session EXIT
+start_xvfb
+QT_QPA_PLATFORM=xcb "$app" &
+app_pid=$!
+window_id=""
+for attempt in $(seq 200); do
+    window_id="$(xdotool search --onlyvisible --name '^Talbrix Simulation$' 2>/dev/null | head -1 || true)"
+    [[ -n "$window_id" ]] && break
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.05
+done
+if [[ -z "$window_id" ]]; then
+    echo "The desktop window did not open within 10 s" >&2
+    exit 1
+fi
+# With no window manager nothing activates the window; give it the input
+# focus as a desktop would, so Text1 shows the focus it has at load (the page
+# has it too), and keep the pointer away from the controls.
+timeout 5 xdotool windowfocus "$window_id"
+xdotool mousemove 1900 1060
+sleep 1 # let the first paints settle
+timeout 30 import -window "$window_id" "$folder/desktop.png"
+stop_session || true # the killed app reports its signal
+trap - EXIT
+
+# The page's form, once the page reports itself ready and its font is in.
+timeout 120 /usr/bin/python3 - "$page" "$folder/web.png" <<'EOF'
+import pathlib, sys, tempfile
+from selenium import webdriver
+from selenium.webdriver.common.by import By
+
+page, output = pathlib.Path(sys.argv[1]), sys.argv[2]
+with tempfile.TemporaryDirectory() as profile:
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                     "--force-device-scale-factor=1", "--window-size=900,600",
+                     "--user-data-dir=" + profile):
+        options.add_argument(argument)
+    service = webdriver.ChromeService(executable_path="/usr/bin/chromedriver") \
+        if hasattr(webdriver, "ChromeService") else webdriver.chrome.service.Service("/usr/bin/chromedriver")
+    driver = webdriver.Chrome(options=options, service=service)
+    try:
+        driver.set_page_load_timeout(30)
+        driver.set_script_timeout(30)
+        driver.get(page.as_uri())
+        driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            const wait = () => document.documentElement.dataset.ready
+                ? document.fonts.ready.then(() => requestAnimationFrame(() => done()))
+                : setTimeout(wait, 10);
+            wait();""")
+        driver.find_element(By.ID, "Ml").screenshot(output)
+    finally:
+        driver.quit()
+EOF
+
+size() { identify -format '%wx%h' "$1"; }
+if [[ "$(size "$folder/desktop.png")" != "$(size "$folder/web.png")" ]]; then
+    echo "Sizes differ: desktop $(size "$folder/desktop.png"), page $(size "$folder/web.png")" >&2
+    exit 1
+fi
+# compare exits 1 when the images differ; only 2 is a failure.
+differing="$(compare -metric AE "$folder/desktop.png" "$folder/web.png" "$folder/diff.png" 2>&1 >/dev/null)" \
+    || (($? == 1)) || { echo "compare failed: $differing" >&2; exit 1; }
+width="$(identify -format '%w' "$folder/desktop.png")"
+height="$(identify -format '%h' "$folder/desktop.png")"
+awk -v d="$differing" -v w="$width" -v h="$height" \
+    'BEGIN { printf "differing_pixels=%d of %dx%d (%.2f %%)\n", d, w, h, 100 * d / (w * h) }'
+echo "images: $folder/desktop.png $folder/web.png $folder/diff.png"
