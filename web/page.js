@@ -11,7 +11,7 @@
   // Ticks more than this far behind the clock are dropped, not made up.
   const maxBacklogTicks = 10;
   const pointBytes = 8; // int16 x, int16 y, int32 colour
-  const handleWidth = 11; // pixels of a slider's thumb
+  const handleWidth = 15; // pixels of a slider's thumb, as the desktop style draws it
 
   // The desktop's default colour scheme, by role.
   const roleColours = {
@@ -93,7 +93,8 @@
       const ticks = create('div', null, 'ticks', element);
       this.width = px(design.rect[2]);
       for (let position = 0; position <= 10; ++position) {
-        const tick = create('div', null, 'tick', ticks);
+        // The end marks are a pixel longer than the others.
+        const tick = create('div', null, position % 10 ? 'tick' : 'tick end', ticks);
         tick.style.left = this.positionX(position) + 'px';
       }
       element.addEventListener('keydown', (event) => this.onKey(event));
@@ -102,10 +103,16 @@
       this.show();
     }
 
-    // The handle's centre for a position, in pixels from the slider's left.
+    // The handle's left edge for a position, in pixels from the slider's
+    // left: the span it travels, divided as the desktop divides it (rounded
+    // half up), so the handle and the marks stand on the desktop's pixels.
+    handleLeft(position) {
+      return Math.floor(((this.width - handleWidth) * position) / 10 + 0.5);
+    }
+
+    // The handle's centre pixel, where the position's tick mark stands.
     positionX(position) {
-      const span = this.width - handleWidth;
-      return Math.round(handleWidth / 2 + (span * position) / 10);
+      return this.handleLeft(position) + Math.floor(handleWidth / 2);
     }
 
     positionAt(clientX) {
@@ -125,9 +132,10 @@
     }
 
     show() {
-      const centre = this.positionX(this.value);
-      this.handle.style.left = centre - handleWidth / 2 + 'px';
-      this.filled.style.width = centre + 'px';
+      this.handle.style.left = this.handleLeft(this.value) + 'px';
+      // The filled part of the groove (which starts a pixel in) runs to
+      // under the handle's centre.
+      this.filled.style.width = this.positionX(this.value) - 1 + 'px';
       this.element.setAttribute('aria-valuenow', String(this.value));
     }
 
