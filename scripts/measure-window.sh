@@ -10,25 +10,28 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb-session.sh"
 
 seconds="${1:-30}"
+if [[ ! "$seconds" =~ ^[0-9]+$ ]]; then
+    echo "usage: $0 [seconds]   (a whole number, default 30)" >&2
+    exit 2
+fi
 probe="${TALBRIX_PROBE:-$(dirname "$app")/../tests/window/talbrix-window-probe}"
 
 process_cpu_ticks() { # user + system clock ticks of a process
     awk '{ print $14 + $15 }' "/proc/$1/stat"
 }
 
+check_app
+if [[ ! -x "$probe" ]]; then
+    echo "No probe at $probe: build the tests (BUILD_TESTING=ON) or set TALBRIX_PROBE" >&2
+    exit 1
+fi
 ensure_x_tools
 trap stop_session EXIT
 start_xvfb
 
-# Launch to shown: poll for the mapped window every 10 ms.
+# Launch to shown (launch_app polls for the mapped window every 10 ms).
 launched_ns=$(date +%s%N)
-QT_QPA_PLATFORM=xcb "$app" &
-app_pid=$!
-window_id=""
-until window_id="$(xdotool search --onlyvisible --name '^Talbrix Simulation$' 2>/dev/null | head -1)" \
-    && [[ -n "$window_id" ]]; do
-    sleep 0.01
-done
+launch_app
 shown_ns=$(date +%s%N)
 echo "app: launch_to_shown_ms=$(((shown_ns - launched_ns) / 1000000))"
 
@@ -49,9 +52,8 @@ press_pause
 kill "$app_pid" && wait "$app_pid" 2>/dev/null || true
 app_pid=""
 
-if [[ -x "$probe" ]]; then
-    echo "probe: $(QT_QPA_PLATFORM=xcb "$probe" "$seconds" 2>/dev/null)"
-else
-    echo "No probe at $probe: build the tests (BUILD_TESTING=ON) or set TALBRIX_PROBE" >&2
+if ! figures="$(QT_QPA_PLATFORM=xcb timeout "$((seconds + 60))" "$probe" "$seconds" 2>/dev/null)"; then
+    echo "The probe $probe failed or did not finish within $((seconds + 60)) s" >&2
     exit 1
 fi
+echo "probe: $figures"

@@ -16,6 +16,10 @@ while (($# > 0)); do
     *) echo "usage: $0 [--scale N] [--seconds S]" >&2; exit 2 ;;
     esac
 done
+if [[ ! "$scale" =~ ^[0-9]+(\.[0-9]+)?$ ]] || ! awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then
+    echo "--scale takes a number above 0, such as 2 or 1.5" >&2
+    exit 2
+fi
 
 output="$root_dir/docs/screenshot.png"
 if [[ "$scale" != 1 ]]; then

@@ -19,12 +19,28 @@ ensure_x_tools() {
 
 xvfb_pid=""
 app_pid=""
+own_runtime_dir=""
 
+# Run as the EXIT trap: keeps the script's exit status.
 stop_session() {
-    [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    local status=$?
+    # Each step on its own: under set -e, a failing wait (a killed process
+    # reports 143) would end the trap before the rest is cleaned up.
+    if [[ -n "$app_pid" ]]; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
+    if [[ -n "$xvfb_pid" ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [[ -n "$own_runtime_dir" ]]; then
+        rm -rf "$own_runtime_dir"
+    fi
     app_pid=""
     xvfb_pid=""
+    own_runtime_dir=""
+    return "$status"
 }
 
 # Starts an X server at 96 dpi on the first free display number.
@@ -36,7 +52,10 @@ start_xvfb() {
     Xvfb ":$display_number" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$display_number"
-    export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+    if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+        own_runtime_dir="$(mktemp -d)" # removed again by stop_session
+        export XDG_RUNTIME_DIR="$own_runtime_dir"
+    fi
     local attempt
     for attempt in $(seq 100); do
         xdotool getmouselocation >/dev/null 2>&1 && return 0
@@ -46,22 +65,49 @@ start_xvfb() {
     return 1
 }
 
-# Launches the simulator and waits until its window is mapped; sets app_pid
-# and window_id.
-launch_app() {
-    if [[ ! -x "$app" ]]; then
-        echo "No simulator at $app: build it first (bash scripts/run.sh, or set TALBRIX_APP)" >&2
-        return 1
-    fi
-    QT_QPA_PLATFORM=xcb "$app" &
-    app_pid=$!
-    window_id="$(xdotool search --sync --onlyvisible --name '^Talbrix Simulation$' | head -1)"
+# Fails with a message when there is no simulator to launch.
+check_app() {
+    [[ -x "$app" ]] && return 0
+    echo "No simulator at $app: build it first (bash scripts/run.sh, or set TALBRIX_APP)" >&2
+    return 1
 }
 
-# Clicks a point given in the window's logical pixels, at the display scale.
+# Launches the simulator and waits until its window is mapped, polling every
+# 10 ms; sets app_pid and window_id. Gives up with a message when the program
+# ends first or shows no window within TALBRIX_LAUNCH_TIMEOUT seconds
+# (default 60).
+launch_app() {
+    check_app || return 1
+    QT_QPA_PLATFORM=xcb "$app" &
+    app_pid=$!
+    local limit="${TALBRIX_LAUNCH_TIMEOUT:-60}" started=$SECONDS stat status=0
+    window_id=""
+    until window_id="$(xdotool search --onlyvisible --name '^Talbrix Simulation$' 2>/dev/null | head -1)" \
+        && [[ -n "$window_id" ]]; do
+        # An ended child stays a zombie until waited for, so look at its state.
+        stat="$(cat "/proc/$app_pid/stat" 2>/dev/null || true)"
+        stat="${stat##*) }"
+        if [[ -z "$stat" || "${stat:0:1}" == Z ]]; then
+            wait "$app_pid" || status=$?
+            app_pid=""
+            echo "$app ended (status $status) before showing its window" >&2
+            return 1
+        fi
+        if ((SECONDS - started >= limit)); then
+            echo "$app showed no window within $limit s; giving up" >&2
+            return 1
+        fi
+        sleep 0.01
+    done
+}
+
+# Clicks a point given in the window's logical pixels, at the display scale,
+# which may be fractional (QT_SCALE_FACTOR=1.25).
 click_in_window() {
-    local scale="${QT_SCALE_FACTOR:-1}"
-    xdotool mousemove --window "$window_id" "$(($1 * scale))" "$(($2 * scale))" click 1
+    local x y
+    read -r x y < <(awk -v x="$1" -v y="$2" -v scale="${QT_SCALE_FACTOR:-1}" \
+        'BEGIN { printf "%d %d\n", x * scale + 0.5, y * scale + 0.5 }')
+    xdotool mousemove --window "$window_id" "$x" "$y" click 1
 }
 
 # The centres of Start (Command1) and Pause (Command2), in logical pixels.
