@@ -6,7 +6,9 @@ root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root_dir/scripts/setup.sh"
 cd "$root_dir"
 cpack --config build/dev/CPackConfig.cmake -G DEB -B build/package
-deb=$(ls -t build/package/talbrix_*.deb | head -n 1)
+# Absolute, so the command works wherever the user stands (apt takes a
+# local package only as a path with a slash in it).
+deb="$root_dir/$(ls -t build/package/talbrix_*.deb | head -n 1)"
 echo
 echo "Built $deb"
-echo "Install it with:  sudo apt install ./$deb"
+echo "Install it with:  sudo apt install $(printf '%q' "$deb")"
