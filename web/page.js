@@ -233,6 +233,9 @@
         canvas.style.width = width + 'px';
         this.strips.push({ canvas, context: canvas.getContext('2d'), left, width });
       }
+      // The colour each pixel shows (-1: none), so that a point landing on a
+      // pixel of its own colour, as most do, leaves the canvas untouched.
+      this.shown = new Int32Array(this.width * this.height);
       this.element = element;
       this.drawn = 0;
       this.clears = 0;
@@ -267,6 +270,7 @@
       if (this.fitScale() || clears !== this.clears) {
         this.clears = clears;
         this.drawn = 0;
+        this.shown.fill(-1);
         for (const strip of this.strips)
           strip.context.clearRect(0, 0, strip.canvas.width, strip.canvas.height);
       }
@@ -286,6 +290,10 @@
     drawPoint(column, row, colour) {
       if (column >= this.width || row >= this.height)
         return; // outside the drawing area: not shown, never wrapped
+      const index = row * this.width + column;
+      if (this.shown[index] === colour)
+        return;
+      this.shown[index] = colour;
       const strip = this.strips[Math.floor(column / stripWidth)];
       const scale = this.scale;
       const left = Math.round(column * scale), top = Math.round(row * scale);
