@@ -14,11 +14,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/xvfb-session.sh"
 page="$(realpath -m "${TALBRIX_PAGE:-$root_dir/build/web/talbrix.html}")"
 folder="$(realpath -m "${1:-$root_dir/build/compare-web}")"
 
-for file in "$app" "$page"; do
-    [[ -e "$file" ]] && continue
-    echo "Missing $file: build the desktop (bash scripts/run.sh) and the page (bash scripts/web.sh --build-only)" >&2
+check_app
+if [[ ! -e "$page" ]]; then
+    echo "No page at $page: build it first (bash scripts/web.sh --build-only, or set TALBRIX_PAGE)" >&2
     exit 1
-done
+fi
 for file in /usr/bin/chromium /usr/bin/chromedriver; do
     [[ -x "$file" ]] && continue
     echo "Missing $file: install chromium, chromium-driver and python3-selenium" >&2
@@ -31,19 +31,7 @@ rm -f "$folder/desktop.png" "$folder/web.png" "$folder/diff.png"
 # The desktop window as it opens, with the pointer away from it.
 trap stop_session EXIT
 start_xvfb
-QT_QPA_PLATFORM=xcb "$app" &
-app_pid=$!
-window_id=""
-for attempt in $(seq 200); do
-    window_id="$(xdotool search --onlyvisible --name '^Talbrix Simulation$' 2>/dev/null | head -1 || true)"
-    [[ -n "$window_id" ]] && break
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.05
-done
-if [[ -z "$window_id" ]]; then
-    echo "The desktop window did not open within 10 s" >&2
-    exit 1
-fi
+launch_app # gives up after TALBRIX_LAUNCH_TIMEOUT seconds (60)
 # With no window manager nothing activates the window; give it the input
 # focus as a desktop would, so Text1 shows the focus it has at load (the page
 # has it too), and keep the pointer away from the controls.
@@ -51,15 +39,17 @@ timeout 5 xdotool windowfocus "$window_id"
 xdotool mousemove 1900 1060
 sleep 1 # let the first paints settle
 timeout 30 import -window "$window_id" "$folder/desktop.png"
-stop_session || true # the killed app reports its signal
+stop_session
 trap - EXIT
 
 # The page's form, once the page reports itself ready and its font is in.
 timeout 120 /usr/bin/python3 - "$page" "$folder/web.png" <<'EOF'
-import pathlib, sys, tempfile
+import pathlib, signal, sys, tempfile
 from selenium import webdriver
 from selenium.webdriver.common.by import By
 
+# Ended by timeout: still close the browser on the way out.
+signal.signal(signal.SIGTERM, lambda *_: sys.exit("The page did not load in time"))
 page, output = pathlib.Path(sys.argv[1]), sys.argv[2]
 with tempfile.TemporaryDirectory() as profile:
     options = webdriver.ChromeOptions()

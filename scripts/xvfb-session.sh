@@ -49,7 +49,10 @@ start_xvfb() {
     while [[ -e "/tmp/.X11-unix/X$display_number" || -e "/tmp/.X$display_number-lock" ]]; do
         display_number=$((display_number + 1))
     done
-    Xvfb ":$display_number" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: by default the server resets when its last client leaves,
+    # and a client connecting during the reset (the simulator, right after
+    # the readiness probe below) is refused.
+    Xvfb ":$display_number" -screen 0 1920x1080x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$display_number"
     if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
