@@ -1,18 +1,65 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks for building and testing
-# Talbrix (only packages that are not already installed), then configures and
-# builds the `dev` preset. Run by run.sh, test.sh and package.sh.
+# Installs what a fresh Debian 12 machine lacks for one purpose (only packages
+# that are not already installed), then configures and builds what that
+# purpose needs:
+#   run      the application alone: its compiler and Qt, the `app` preset
+#            (no tests, no benchmarks), the talbrix target only (run.sh);
+#   package  the same plus the Debian packaging tools, the whole `app`
+#            preset (package.sh);
+#   test     everything the test command uses, the `dev` preset (test.sh).
+# With no argument it sets up for `test`, which covers the other two.
+# TALBRIX_EXTRA_PACKAGES may name more packages to install.
+#
+# Usage: scripts/setup.sh [run|package|test]
 set -euo pipefail
 
 root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+purpose="${1:-test}"
 
-required_packages=(
-    cmake g++ make pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
+# Debian packages per purpose; each list adds to the one before it.
+run_packages=(
+    cmake g++ make
     qt6-base-dev qt6-qpa-plugins libgl-dev
-    desktop-file-utils appstream dpkg-dev file
-    clang libclang-rt-14-dev clang-tidy llvm
 )
+# dpkg-shlibdeps (dpkg-dev) derives the package's dependencies; CPack needs
+# `file` to find the binaries to pass it.
+package_packages=(
+    "${run_packages[@]}"
+    dpkg-dev file
+)
+test_packages=(
+    "${package_packages[@]}"
+    pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    desktop-file-utils appstream
+    clang libclang-rt-14-dev clang-tidy llvm
+    # The web edition's tests build the page with emscripten and drive it in
+    # Debian's Chromium.
+    emscripten nodejs python3-fonttools python3-brotli
+    chromium chromium-driver python3-selenium
+)
+
+case "$purpose" in
+run)
+    required_packages=("${run_packages[@]}")
+    preset=app
+    targets=(--target talbrix)
+    ;;
+package)
+    required_packages=("${package_packages[@]}")
+    preset=app
+    targets=()
+    ;;
+test)
+    required_packages=("${test_packages[@]}")
+    preset=dev
+    targets=()
+    ;;
+*)
+    echo "usage: $0 [run|package|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${required_packages[@]}" ${TALBRIX_EXTRA_PACKAGES:-}; do
@@ -32,5 +79,5 @@ if ((${#missing[@]} > 0)); then
 fi
 
 cd "$root_dir"
-cmake --preset dev
-cmake --build --preset dev --parallel "$(nproc)"
+cmake --preset "$preset"
+cmake --build --preset "$preset" --parallel "$(nproc)" "${targets[@]}"

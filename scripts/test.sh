@@ -6,11 +6,7 @@
 # default 20).
 set -euo pipefail
 root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# The web edition's tests build the page with emscripten and drive it in
-# Debian's Chromium.
-export TALBRIX_EXTRA_PACKAGES="${TALBRIX_EXTRA_PACKAGES:-} emscripten nodejs python3-fonttools python3-brotli
-    chromium chromium-driver python3-selenium"
-bash "$root_dir/scripts/setup.sh"
+bash "$root_dir/scripts/setup.sh" test
 cd "$root_dir"
 ctest --preset dev --parallel "$(nproc)"
 
