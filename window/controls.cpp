@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "commandbutton.h"
 #include "controlvalues.h"
 #include "formtable.h"
 #include "linecontrol.h"
@@ -106,11 +107,9 @@ TrackBar *createSlider(QWidget &window, int index)
 
 QPushButton *createButton(QWidget &window, const form::Button &design)
 {
-    auto *button = new QPushButton(QLatin1String(design.caption), &window);
+    auto *button = new CommandButton(QLatin1String(design.caption), &window);
     button->setObjectName(QLatin1String(design.name));
     button->setGeometry(tw(design.rect));
-    button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
 }
 

@@ -3,7 +3,9 @@
 
 #include "mltesting.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -16,6 +18,7 @@ private Q_SLOTS:
     void startPauseStartAgain();
     void pauseBeforeStartChangesNothing();
     void startWhileRunningBeepsButKeepsOneTimer();
+    void returnOrEnterPressesTheFocusedButtonOnly();
     void timerRunsInRealTimeOnlyWhileStarted();
 
 private:
@@ -76,6 +79,29 @@ void RunControlTest::startWhileRunningBeepsButKeepsOneTimer()
     QCOMPARE(timer(quiet.window)->timerId(), timerId);
     click(quiet.window, "Command2");
     QVERIFY(!timer(quiet.window)->isActive());
+}
+
+// Return or Enter presses Start or Pause when that button has the focus, as
+// Space does; neither is the window's default button, so elsewhere (here a
+// readout box) Return presses nothing. A key held down presses only once.
+void RunControlTest::returnOrEnterPressesTheFocusedButtonOnly()
+{
+    QuietWindow quiet;
+    auto *start = control<QPushButton>(quiet.window, QStringLiteral("Command1"));
+    auto *pause = control<QPushButton>(quiet.window, QStringLiteral("Command2"));
+    QTest::keyClick(start, Qt::Key_Return);
+    QCOMPARE(quiet.beeps, 1);
+    QVERIFY(timer(quiet.window)->isActive());
+    QTest::keyClick(pause, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!timer(quiet.window)->isActive());
+    QTest::keyClick(text(quiet.window, 1), Qt::Key_Return);
+    QTest::keyClick(&quiet.window, Qt::Key_Enter);
+    QCOMPARE(quiet.beeps, 1);
+    QVERIFY(!timer(quiet.window)->isActive());
+    QTest::sendKeyEvent(QTest::KeyAction::Press, start, Qt::Key_Return, QString(), Qt::NoModifier);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(start, &repeat);
+    QCOMPARE(quiet.beeps, 2);
 }
 
 // About a third of a second of wall time gives about 33 ticks. The lower

@@ -5,8 +5,10 @@
 
 #include "mltesting.h"
 
+#include <QApplication>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 using namespace mltesting;
 
@@ -17,6 +19,7 @@ private Q_SLOTS:
     void keys_data();
     void keys();
     void clickInTheChannelPagesByFive();
+    void wheelMovesOnePositionPerNotch();
     void perTickSliderActsAtTheNextTick();
     void rateSliderActsAtTheNextBoundary();
 };
@@ -79,6 +82,31 @@ void SliderKeyboardTest::clickInTheChannelPagesByFive()
     QCOMPARE(control->value(), 8);
     QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, channel);
     QCOMPARE(control->value(), 10);
+}
+
+// Qt's own slider moves 3 positions per notch. Away from the user acts as
+// Up (towards 0), towards the user as Down; a touchpad's fractions of a notch
+// add up to whole positions.
+void SliderKeyboardTest::wheelMovesOnePositionPerNotch()
+{
+    talbrix::Ml window;
+    QSlider *control = slider(window, 2); // at 3
+    auto turn = [control](int eighthsOfADegree) {
+        const QPointF at(5, 5);
+        QWheelEvent wheel(at, control->mapToGlobal(at), QPoint(), QPoint(0, eighthsOfADegree), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(control, &wheel);
+    };
+    turn(120);
+    QCOMPARE(control->value(), 2);
+    turn(-120);
+    turn(-120);
+    QCOMPARE(control->value(), 4);
+    turn(-60);
+    QCOMPARE(control->value(), 4);
+    turn(-60);
+    QCOMPARE(control->value(), 5);
+    QCOMPARE(window.readSlider(2), 5);
 }
 
 void SliderKeyboardTest::perTickSliderActsAtTheNextTick()
