@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPalette>
+#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QWidget>
 
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void lineEnds();
     void windowLinesOnScreen();
     void gridOnScreen();
+    void sliderTickMarksAllAlike();
 };
 
 void GeometryTest::ninetySixControls()
@@ -205,6 +207,15 @@ void GeometryTest::windowLinesOnScreen()
     QCOMPARE(image.pixel(575, 356), ink.rgb());
     QCOMPARE(image.pixel(577, 356), ink.rgb());
     QCOMPARE(image.pixel(578, 356), face.rgb());
+    // Each load-position mark overlaps the slider next to it by one pixel row,
+    // which the slider covers: 7 rows of the mark show, not 8.
+    for (const QPoint covered : { QPoint(560, 272), QPoint(560, 312), QPoint(224, 272), QPoint(228, 312),
+             QPoint(575, 352) }) { // Line5, Line4, Line7, Line6, Line3
+        QCOMPARE(image.pixel(covered), face.rgb());
+        QCOMPARE(image.pixel(covered + QPoint(0, 1)), ink.rgb());
+    }
+    QCOMPARE(image.pixel(575, 392), face.rgb()); // Line1
+    QCOMPARE(image.pixel(575, 393), inverted);
     // Time-axis tick Line8 under the plot, in the window-text colour.
     QCOMPARE(image.pixel(316, 170), ink.rgb());
     // Venous-scale ticks: Line16 in the highlight colour, Line13 in dark blue.
@@ -242,6 +253,34 @@ void GeometryTest::gridOnScreen()
     QCOMPARE(at(300, 156), white);
     // Nothing of the grid spills over the border.
     QCOMPARE(image.pixel(647, 2 + 16), image.pixel(647, 2 + 17));
+}
+
+// Fusion in Qt 6.4 drew the tick marks of the first slider of each width it
+// painted (Slider1, Slider5) in the highlight's blue-grey, and those of a
+// slider with keyboard focus too. An empty style cache and a focused slider
+// bring both about; every slider's marks must still be the one grey.
+void GeometryTest::sliderTickMarksAllAlike()
+{
+    Ml window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    slider(window, 2)->setFocus(Qt::TabFocusReason);
+    QPixmapCache::clear();
+    const QImage image = window.grab().toImage();
+    const QRgb face = window.palette().color(QPalette::Button).rgb();
+    std::set<QRgb> expected;
+    for (int number = 1; number <= 6; ++number) {
+        const QRect bounds = slider(window, number)->geometry();
+        std::set<QRgb> marks;
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            if (image.pixel(x, bounds.bottom() - 2) != face)
+                marks.insert(image.pixel(x, bounds.bottom() - 2));
+        }
+        if (number == 1)
+            expected = marks;
+        QCOMPARE(marks, expected);
+    }
+    QCOMPARE(expected.size(), std::size_t(1));
 }
 
 QTEST_MAIN(GeometryTest)
