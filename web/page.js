@@ -321,8 +321,17 @@
       this.updateView();
       this.texts[0].focus();
       // A zoom changes the device pixel ratio: the points are drawn again
-      // from the model's record, one crisp CSS pixel each.
+      // from the model's record, one crisp CSS pixel each. The ratio can
+      // change with no resize (or the resize can come before it), so the
+      // ratio itself is watched too.
       window.addEventListener('resize', () => this.plot.update(this.module));
+      const watchScale = () => {
+        matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+          this.plot.update(this.module);
+          watchScale();
+        }, { once: true });
+      };
+      watchScale();
       requestAnimationFrame(() => {
         root.dataset.firstFrame = performance.now().toFixed(1);
       });
