@@ -4,10 +4,11 @@
 # headless Chromium at device scale 1, and prints how many of the form's
 # pixels differ. Writes desktop.png, web.png and diff.png (differing pixels
 # in red) into the folder it names. A measurement, run by hand; build both
-# editions first (bash scripts/run.sh or test.sh, and bash scripts/web.sh
-# --build-only).
+# editions first (bash scripts/test.sh builds build/dev, and bash
+# scripts/web.sh --build-only the page).
 # Usage: scripts/compare-web.sh [folder]   (default build/compare-web)
-# TALBRIX_APP and TALBRIX_PAGE choose other builds of either edition.
+# TALBRIX_APP and TALBRIX_PAGE choose other builds of either edition (after
+# run.sh alone: TALBRIX_APP=build/app/app/talbrix).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb-session.sh"
 
