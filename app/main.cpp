@@ -9,5 +9,6 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("io.github.talbrix.Talbrix"));
     talbrix::Ml window;
     window.show();
+    window.openFromCommandLine(QApplication::arguments());
     return application.exec();
 }

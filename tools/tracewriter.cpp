@@ -27,6 +27,12 @@ TraceWriter::TraceWriter(std::FILE *out)
     m_buffer.reserve(flushThreshold * 2);
 }
 
+TraceWriter::TraceWriter(Sink sink)
+    : m_sink(std::move(sink))
+{
+    m_buffer.reserve(flushThreshold * 2);
+}
+
 void TraceWriter::writeHeader()
 {
     m_buffer += header;
@@ -87,6 +93,13 @@ void TraceWriter::writeRow(
 
 void TraceWriter::flush()
 {
+    if (m_sink) {
+        const std::string block = std::move(m_buffer);
+        m_buffer.clear();
+        if (!block.empty())
+            m_sink(block);
+        return;
+    }
     const bool written = (m_buffer.empty() || std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out) == m_buffer.size())
         && std::fflush(m_out) == 0;
     if (written) {

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace talbrix {
 
@@ -14,8 +16,10 @@ class MemoryWindow;
 // Writes the CSV trace: one header line, then one row per state. Single
 // fields are written as printf("%.9g") would (enough digits to tell any two
 // singles apart); the thirteen texts are quoted with inner quotes doubled.
-// Output is buffered and written in large blocks, and only by flush() or
-// a full buffer: a trace that is not flushed at the end is lost.
+// Output is buffered and written in large blocks, to a stream or to a sink
+// that takes each block (a file being saved, a download being built), and
+// only by flush() or a full buffer: a trace that is not flushed at the end
+// is lost.
 //
 // A write that fails (a full disk, a closed output, a reader that has gone
 // away) throws TraceWriteError at once, whose what() says why ("write error:
@@ -28,7 +32,12 @@ public:
 
 class TraceWriter {
 public:
+    // Takes one block of the trace; it may throw TraceWriteError to say the
+    // block could not be kept.
+    using Sink = std::function<void(std::string_view block)>;
+
     explicit TraceWriter(std::FILE *out);
+    explicit TraceWriter(Sink sink);
 
     void writeHeader();
     void writeRow(
@@ -40,7 +49,8 @@ private:
     void appendInteger(long long value);
     void appendQuoted(const std::string &text);
 
-    std::FILE *m_out;
+    std::FILE *m_out = nullptr;
+    Sink m_sink; // used instead of m_out when set
     std::string m_buffer;
 };
 

@@ -5,13 +5,16 @@
 #include "formtable.h"
 #include "linecontrol.h"
 #include "plotarea.h"
+#include "runkeeper.h"
 #include "runtimeerror.h"
 #include "trackbar.h"
 #include "twips.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -58,6 +61,7 @@ Ml::Ml(QWidget *parent)
     setAutoFillBackground(true);
     resize(clientSize);
     createTimer();
+    m_runKeeper = new RunKeeper(*this, m_controls, m_state, *m_timer);
     connectHandlers();
     Form_Load();
 }
@@ -132,7 +136,22 @@ void Ml::Command2_Click()
 
 void Ml::Timer1_Timer()
 {
-    runGuarded([this] { runTick(m_state, *this); });
+    runGuarded([this] {
+        m_runKeeper->beforeTick();
+        runTick(m_state, *this);
+    });
+}
+
+void Ml::openFromCommandLine(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return;
+    if (arguments.size() > 2) {
+        QMessageBox::warning(this, windowTitle(), tr("Usage: talbrix [SCENARIO_FILE]"));
+        return;
+    }
+    // After the window is up, so that a long replay shows its progress on it.
+    QTimer::singleShot(0, this, [this, path = arguments.at(1)] { m_runKeeper->openScenario(path); });
 }
 
 void Ml::endWithRunTimeError(const QString &errorName)
@@ -190,6 +209,24 @@ void Ml::changeEvent(QEvent *event)
     if (event->type() == QEvent::PaletteChange && m_controls.menuColouredLabel)
         applyMenuColour(*m_controls.menuColouredLabel);
     QWidget::changeEvent(event);
+}
+
+// Right-clicks anywhere but in a text box (which has its own edit menu), and
+// the Menu key on a control without a menu, end up here.
+void Ml::contextMenuEvent(QContextMenuEvent *event)
+{
+    QPoint at = event->globalPos();
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        const QWidget *focus = focusWidget() ? focusWidget() : this;
+        at = focus->mapToGlobal(focus->rect().center());
+    }
+    m_runKeeper->showMenu(at);
+}
+
+void Ml::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_runKeeper->handleMenuKey(*event))
+        QWidget::keyPressEvent(event);
 }
 
 } // namespace talbrix

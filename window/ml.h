@@ -5,6 +5,7 @@
 #include "readouts.h"
 #include "windowinterface.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -12,6 +13,8 @@
 class QTimer;
 
 namespace talbrix {
+
+class RunKeeper;
 
 // The simulator's one window. It owns the model's state and every control,
 // carries out the window interface for the model, and handles the four
@@ -30,6 +33,11 @@ public:
 
     void setErrorReporter(ErrorReporter reporter);
     void setBeep(Beep beep);
+
+    // Replays a scenario file into the window, as Open Scenario does; the one
+    // file named on the command line opens once the window is shown.
+    void openFromCommandLine(const QStringList &arguments);
+    RunKeeper &runKeeper() { return *m_runKeeper; }
 
     // The model's state, for tests that must put the model somewhere the
     // controls cannot reach.
@@ -51,6 +59,8 @@ public Q_SLOTS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_Load();
@@ -63,6 +73,7 @@ private:
     Controls m_controls;
     Readouts m_readouts;
     QTimer *m_timer = nullptr;
+    RunKeeper *m_runKeeper = nullptr;
     CirculationState m_state;
     ErrorReporter m_reportError;
     Beep m_beep;

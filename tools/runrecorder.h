@@ -1,0 +1,53 @@
+#pragma once
+
+#include "windowinterface.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace talbrix {
+
+// Which of the two option buttons is selected. At load neither is, and no
+// click can return there: a radio button is only ever replaced by the other.
+enum class OptionSelection { None, Fibrillate, Defibrillate };
+
+// Everything a tick reads from the controls that a user can change.
+struct ControlSettings {
+    std::array<std::int32_t, sliderCount> sliders {}; // Slider1..Slider6, 0..10
+    OptionSelection option = OptionSelection::None;
+    std::string text8; // UTF-8, as the tick reads it
+
+    bool operator==(const ControlSettings &) const = default;
+};
+
+// The controls as the window creates them.
+ControlSettings loadSettings();
+
+// Keeps a run as a scenario while it happens. Before each tick the window
+// hands over the controls as that tick reads them; a command is written only
+// for what changed since the previous tick, and consecutive ticks collapse
+// into one `ticks N` line, so a pause costs nothing and a long steady run a
+// single line. Replaying the text from load gives the same ticks bit for bit,
+// because the model reads nothing else from the window.
+class RunRecorder {
+public:
+    RunRecorder();
+
+    void beforeTick(const ControlSettings &settings);
+
+    std::uint64_t ticks() const { return m_ticks; }
+    // The record so far as scenario text, one command per line.
+    std::string scenario() const;
+
+private:
+    void writeChanges(const ControlSettings &settings);
+    void closeTicks();
+
+    std::string m_text; // every line but the ticks still being counted
+    ControlSettings m_last;
+    std::uint64_t m_pendingTicks = 0;
+    std::uint64_t m_ticks = 0;
+};
+
+} // namespace talbrix
