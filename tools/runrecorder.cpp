@@ -32,6 +32,11 @@ void RunRecorder::beforeTick(const ControlSettings &settings)
     ++m_ticks;
 }
 
+void RunRecorder::afterTick(const std::string &text8)
+{
+    m_last.text8 = text8;
+}
+
 void RunRecorder::writeChanges(const ControlSettings &settings)
 {
     for (std::size_t i = 0; i < settings.sliders.size(); ++i) {

@@ -132,6 +132,8 @@ bool ScenarioReplay::runTick()
         return false;
     }
     ++m_ticks;
+    if (m_recorder)
+        m_recorder->afterTick(m_window.text(Readout::Text8));
     if (m_trace)
         m_trace->writeRow(m_ticks, m_state, outcome, m_window);
     return true;

@@ -139,6 +139,7 @@ void Ml::Timer1_Timer()
     runGuarded([this] {
         m_runKeeper->beforeTick();
         runTick(m_state, *this);
+        m_runKeeper->afterTick();
     });
 }
 

@@ -124,6 +124,11 @@ void RunKeeper::beforeTick()
     m_recorder.beforeTick(controlSettings());
 }
 
+void RunKeeper::afterTick()
+{
+    m_recorder.afterTick(m_controls.texts[7]->text().toStdString());
+}
+
 ControlSettings RunKeeper::controlSettings() const
 {
     ControlSettings settings;

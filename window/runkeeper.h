@@ -43,8 +43,9 @@ public:
 
     RunKeeper(QWidget &window, Controls &controls, CirculationState &state, QTimer &timer);
 
-    // Called by the timer's handler just before each tick.
+    // Called by the timer's handler around each tick.
     void beforeTick();
+    void afterTick();
     const RunRecorder &recorder() const { return m_recorder; }
 
     // False when a file opened by the command line or the file manager could
