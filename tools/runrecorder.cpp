@@ -8,6 +8,19 @@ namespace {
 // A comment the runner skips; it tells whoever opens the file what it is.
 constexpr const char *heading = "# Talbrix run, from load: open it in Talbrix or replay it with talbrix-trace\n";
 
+// The commands that take the controls from `from` to `to`.
+void appendChanges(std::string &text, const ControlSettings &from, const ControlSettings &to)
+{
+    for (std::size_t i = 0; i < to.sliders.size(); ++i) {
+        if (to.sliders[i] != from.sliders[i])
+            text += "slider " + std::to_string(i + 1) + ' ' + std::to_string(to.sliders[i]) + '\n';
+    }
+    if (to.option != from.option && to.option != OptionSelection::None)
+        text += to.option == OptionSelection::Fibrillate ? "fibrillate\n" : "defibrillate\n";
+    if (to.text8 != from.text8)
+        text += "text8 " + to.text8 + '\n';
+}
+
 } // namespace
 
 ControlSettings loadSettings()
@@ -25,7 +38,7 @@ void RunRecorder::beforeTick(const ControlSettings &settings)
 {
     if (!(settings == m_last)) {
         closeTicks();
-        writeChanges(settings);
+        appendChanges(m_text, m_last, settings);
         m_last = settings;
     }
     ++m_pendingTicks;
@@ -37,18 +50,6 @@ void RunRecorder::afterTick(const std::string &text8)
     m_last.text8 = text8;
 }
 
-void RunRecorder::writeChanges(const ControlSettings &settings)
-{
-    for (std::size_t i = 0; i < settings.sliders.size(); ++i) {
-        if (settings.sliders[i] != m_last.sliders[i])
-            m_text += "slider " + std::to_string(i + 1) + ' ' + std::to_string(settings.sliders[i]) + '\n';
-    }
-    if (settings.option != m_last.option && settings.option != OptionSelection::None)
-        m_text += settings.option == OptionSelection::Fibrillate ? "fibrillate\n" : "defibrillate\n";
-    if (settings.text8 != m_last.text8)
-        m_text += "text8 " + settings.text8 + '\n';
-}
-
 void RunRecorder::closeTicks()
 {
     if (m_pendingTicks > 0)
@@ -56,11 +57,13 @@ void RunRecorder::closeTicks()
     m_pendingTicks = 0;
 }
 
-std::string RunRecorder::scenario() const
+std::string RunRecorder::scenario(const ControlSettings &now) const
 {
-    if (m_pendingTicks == 0)
-        return m_text;
-    return m_text + "ticks " + std::to_string(m_pendingTicks) + '\n';
+    std::string text = m_text;
+    if (m_pendingTicks > 0)
+        text += "ticks " + std::to_string(m_pendingTicks) + '\n';
+    appendChanges(text, m_last, now);
+    return text;
 }
 
 } // namespace talbrix

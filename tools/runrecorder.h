@@ -39,11 +39,12 @@ public:
     void afterTick(const std::string &text8);
 
     std::uint64_t ticks() const { return m_ticks; }
-    // The record so far as scenario text, one command per line.
-    std::string scenario() const;
+    // The record so far as scenario text, one command per line, ending with
+    // the commands that set the controls as they are `now`: a case prepared
+    // with the timer stopped opens as it was left, though no tick read it.
+    std::string scenario(const ControlSettings &now) const;
 
 private:
-    void writeChanges(const ControlSettings &settings);
     void closeTicks();
 
     std::string m_text; // every line but the ticks still being counted

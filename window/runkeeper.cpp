@@ -320,7 +320,7 @@ void RunKeeper::adopt(const ScenarioReplay &replay, RunRecorder recorder)
 bool RunKeeper::saveScenario(const QString &path)
 {
     QSaveFile file(path);
-    const std::string text = m_recorder.scenario();
+    const std::string text = scenario();
     const auto size = static_cast<qint64>(text.size());
     if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit())
         return true;
@@ -345,7 +345,7 @@ bool RunKeeper::saveTable(const QString &path)
         if (!writeFailed && file.write(block.data(), size) != size)
             writeFailed = true;
     });
-    std::istringstream scenario(m_recorder.scenario());
+    std::istringstream scenario(this->scenario());
     ScenarioReplay replaying(scenario, &trace, nullptr);
     const Outcome outcome
         = replay(replaying, m_recorder.ticks(), tr("Writing the table..."), [&] { return writeFailed; });

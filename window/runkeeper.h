@@ -46,7 +46,8 @@ public:
     // Called by the timer's handler around each tick.
     void beforeTick();
     void afterTick();
-    const RunRecorder &recorder() const { return m_recorder; }
+    // The run so far as scenario text, ending with the controls as they are.
+    std::string scenario() const { return m_recorder.scenario(controlSettings()); }
 
     // False when a file opened by the command line or the file manager could
     // not be replayed (the user has been told why).

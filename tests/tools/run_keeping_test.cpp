@@ -119,10 +119,11 @@ TEST(RunKeeping, RecordHoldsOnlyChangesAndTickCounts)
     settings.text8.clear();
     settings.option = OptionSelection::Defibrillate;
     recorder.beforeTick(settings);
+    settings.sliders[0] = 0; // set after the last tick
 
-    const std::string scenario = recorder.scenario();
+    const std::string scenario = recorder.scenario(settings);
     EXPECT_EQ(scenario.substr(scenario.find('\n') + 1),
-        "ticks 2\nslider 3 10\nslider 6 0\nfibrillate\ntext8 84\nticks 1\ntext8  1,\"2\"\nticks 2\ndefibrillate\ntext8 \nticks 1\n");
+        "ticks 2\nslider 3 10\nslider 6 0\nfibrillate\ntext8 84\nticks 1\ntext8  1,\"2\"\nticks 2\ndefibrillate\ntext8 \nticks 1\nslider 1 0\n");
     EXPECT_EQ(scenario.front(), '#');
     EXPECT_EQ(recorder.ticks(), 6u);
 }
@@ -165,7 +166,7 @@ TEST(RunKeeping, RecordedRunReplaysToTheSameRows)
             trace.writeRow(tick, state, outcome, window);
         }
     }
-    const RunnerOutput replayed = runRunner(recorder.scenario());
+    const RunnerOutput replayed = runRunner(recorder.scenario(settingsOf(window)));
     EXPECT_EQ(replayed.status, scenarioOk);
     EXPECT_EQ(firstDifference(replayed.trace, liveTrace), "");
 }
