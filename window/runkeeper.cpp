@@ -105,8 +105,8 @@ RunKeeper::RunKeeper(QWidget &window, Controls &controls, CirculationState &stat
         &QAction::triggered, this, [this] {
             chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
         });
-    connect(addAction("openScenario", tr("&Open Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
-        &QAction::triggered, this, &RunKeeper::chooseAndOpen);
+    connect(addAction("openScenario", tr("&Open Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_O)), &QAction::triggered,
+        this, &RunKeeper::chooseAndOpen);
 }
 
 QAction *RunKeeper::addAction(const char *name, const QString &text, const QKeySequence &shortcut)
@@ -227,7 +227,8 @@ RunKeeper::Outcome RunKeeper::replay(
         while (status == ScenarioReplay::Status::Running && slice.elapsed() < sliceMilliseconds);
         if (failed && failed())
             break;
-        const double done = totalTicks == 0 ? 1.0 : static_cast<double>(replay.ticks()) / static_cast<double>(totalTicks);
+        const double done
+            = totalTicks == 0 ? 1.0 : static_cast<double>(replay.ticks()) / static_cast<double>(totalTicks);
         progress.setValue(static_cast<int>(done * (progressSteps - 1)));
         QCoreApplication::processEvents(
             progress.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
@@ -269,7 +270,8 @@ bool RunKeeper::openScenario(const QString &path)
     replaying.setTickFunction(m_replayTick);
     const bool wasRunning = m_timer.isActive();
     m_timer.stop();
-    const Outcome outcome = replay(replaying, check.ticks, tr("Replaying \"%1\"...").arg(QFileInfo(path).fileName()), {});
+    const Outcome outcome
+        = replay(replaying, check.ticks, tr("Replaying \"%1\"...").arg(QFileInfo(path).fileName()), {});
     if (outcome != Outcome::Done) {
         if (wasRunning)
             m_timer.start();

@@ -71,10 +71,10 @@ private:
 
     QAction *addAction(const char *name, const QString &text, const QKeySequence &shortcut);
     void chooseAndOpen();
-    void chooseAndSave(const QString &caption, const QString &suffix, const QString &filter,
-        bool (RunKeeper::*save)(const QString &));
-    Outcome replay(ScenarioReplay &replay, std::uint64_t totalTicks, const QString &label,
-        const std::function<bool()> &failed);
+    void chooseAndSave(
+        const QString &caption, const QString &suffix, const QString &filter, bool (RunKeeper::*save)(const QString &));
+    Outcome replay(
+        ScenarioReplay &replay, std::uint64_t totalTicks, const QString &label, const std::function<bool()> &failed);
     void adopt(const ScenarioReplay &replay, RunRecorder recorder);
     ControlSettings controlSettings() const;
     QString suggestedPath(const QString &suffix) const;

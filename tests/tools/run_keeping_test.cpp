@@ -71,8 +71,8 @@ struct SlicedReplay {
     std::string error;
 };
 
-SlicedReplay replayInSlices(const std::string &scenario, std::uint64_t slice,
-    ScenarioReplay::TickFunction tick = &runTick)
+SlicedReplay replayInSlices(
+    const std::string &scenario, std::uint64_t slice, ScenarioReplay::TickFunction tick = &runTick)
 {
     SlicedReplay result;
     std::istringstream input(scenario);
@@ -123,7 +123,8 @@ TEST(RunKeeping, RecordHoldsOnlyChangesAndTickCounts)
 
     const std::string scenario = recorder.scenario(settings);
     EXPECT_EQ(scenario.substr(scenario.find('\n') + 1),
-        "ticks 2\nslider 3 10\nslider 6 0\nfibrillate\ntext8 84\nticks 1\ntext8  1,\"2\"\nticks 2\ndefibrillate\ntext8 \nticks 1\nslider 1 0\n");
+        "ticks 2\nslider 3 10\nslider 6 0\nfibrillate\ntext8 84\nticks 1\ntext8  1,\"2\"\nticks 2\ndefibrillate\ntext8 "
+        "\nticks 1\nslider 1 0\n");
     EXPECT_EQ(scenario.front(), '#');
     EXPECT_EQ(recorder.ticks(), 6u);
 }

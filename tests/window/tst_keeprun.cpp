@@ -297,8 +297,8 @@ void KeepRunTest::badInputLeavesTheWindowAsItWas_data()
                               << QStringLiteral("line 3: slider number must be 1..6, got '9'");
     QTest::newRow("no such file") << QByteArray() << false << false << QStringLiteral("missing.talbrix");
     QTest::newRow("run-time error") << QByteArray("ticks 10\n") << true << false << QStringLiteral("tick 5: Overflow");
-    QTest::newRow("a billion ticks, cancelled") << QByteArray("slider 1 0\nticks 1000000000\n") << false << true
-                                                << QString();
+    QTest::newRow("a billion ticks, cancelled")
+        << QByteArray("slider 1 0\nticks 1000000000\n") << false << true << QString();
 }
 
 void KeepRunTest::badInputLeavesTheWindowAsItWas()
@@ -407,8 +407,7 @@ void KeepRunTest::menuAndShortcuts()
     QVERIFY(rightClick(text(window, 1)).first != QStringLiteral("runMenu"));
 
     slider(window, 2)->setFocus();
-    QCOMPARE(menuOpenedBy([&] { QTest::keyClick(slider(window, 2), Qt::Key_F10, Qt::ShiftModifier); }).second,
-        entries);
+    QCOMPARE(menuOpenedBy([&] { QTest::keyClick(slider(window, 2), Qt::Key_F10, Qt::ShiftModifier); }).second, entries);
     text(window, 8)->setFocus();
     const auto textMenu = menuOpenedBy([&] { QTest::keyClick(text(window, 8), Qt::Key_F10, Qt::ShiftModifier); });
     QVERIFY(!textMenu.second.isEmpty());
