@@ -83,6 +83,7 @@ expected=(
     usr/bin/talbrix
     "usr/share/applications/$app_id.desktop"
     "usr/share/metainfo/$app_id.metainfo.xml"
+    "usr/share/mime/packages/$app_id.xml"
     "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
     usr/share/doc/talbrix/copyright
     usr/share/doc/talbrix/LiberationSans-LICENSE.txt

@@ -21,6 +21,8 @@
 #include <QPixmap>
 #include <QProgressDialog>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -107,6 +109,20 @@ RunKeeper::RunKeeper(QWidget &window, Controls &controls, CirculationState &stat
         });
     connect(addAction("openScenario", tr("&Open Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_O)), &QAction::triggered,
         this, &RunKeeper::chooseAndOpen);
+    keepHeartRateOnOneLine();
+}
+
+// A line break pasted into the heart-rate box would end its scenario line
+// and leave a record that does not replay. The box keeps the text up to the
+// first break, as a single-line box on the classic desktop does with a paste.
+void RunKeeper::keepHeartRateOnOneLine()
+{
+    QLineEdit *box = m_controls.texts[7];
+    connect(box, &QLineEdit::textEdited, this, [box](const QString &text) {
+        const qsizetype lineEnd = text.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+        if (lineEnd >= 0)
+            box->setText(text.left(lineEnd));
+    });
 }
 
 QAction *RunKeeper::addAction(const char *name, const QString &text, const QKeySequence &shortcut)

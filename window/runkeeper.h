@@ -69,6 +69,7 @@ public:
 private:
     enum class Outcome { Done, Failed, Cancelled };
 
+    void keepHeartRateOnOneLine();
     QAction *addAction(const char *name, const QString &text, const QKeySequence &shortcut);
     void chooseAndOpen();
     void chooseAndSave(

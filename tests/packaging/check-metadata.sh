@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# Checks the desktop entry, the AppStream metainfo and the icons that
-# packaging/ installs: first with the freedesktop validators where they are
+# Checks the desktop entry, the AppStream metainfo, the scenario file type
+# and the icons that packaging/ installs: first with the freedesktop validators where they are
 # installed, then the cross-references between the files, which no validator
 # sees (a menu entry whose icon name matches no icon file shows a blank square;
 # a metainfo whose launchable names another .desktop file is never listed).
 #
-# Usage: check-metadata.sh DESKTOP_FILE METAINFO_FILE ICONS_DIR SOURCE_DIR
+# Usage: check-metadata.sh DESKTOP_FILE METAINFO_FILE ICONS_DIR SOURCE_DIR MIME_FILE
 # Exit status: 0 all passed; 1 a check failed; 77 every check that could run
 # passed but a validator is not installed (CTest reports the test skipped).
 set -uo pipefail
 
-if (($# != 4)); then
-    echo "usage: $0 DESKTOP_FILE METAINFO_FILE ICONS_DIR SOURCE_DIR" >&2
+if (($# != 5)); then
+    echo "usage: $0 DESKTOP_FILE METAINFO_FILE ICONS_DIR SOURCE_DIR MIME_FILE" >&2
     exit 1
 fi
-desktop=$1 metainfo=$2 icons=$3 source_dir=$4
+desktop=$1 metainfo=$2 icons=$3 source_dir=$4 mime=$5
 
 failures=0
 fail() {
@@ -32,7 +32,7 @@ png_size() {
     echo "$(((b[0] << 24) | (b[1] << 16) | (b[2] << 8) | b[3]))x$(((b[4] << 24) | (b[5] << 16) | (b[6] << 8) | b[7]))"
 }
 
-for file in "$desktop" "$metainfo"; do
+for file in "$desktop" "$metainfo" "$mime"; do
     [[ -f $file ]] || { echo "FAIL: $file does not exist" >&2; exit 1; }
 done
 
@@ -59,15 +59,36 @@ else
     missing_tools+=("appstreamcli (Debian package appstream)")
 fi
 
+# update-mime-database is what a package's trigger runs on the installed file:
+# it must accept it and index the type with its glob.
+if command -v update-mime-database >/dev/null; then
+    # A data folder of its own, named as XDG_DATA_HOME so the tool does not
+    # warn that the database lies outside the search path.
+    data_home=$(mktemp -d "${TMPDIR:-/tmp}/talbrix-mime.XXXXXX")
+    mime_db=$data_home/mime
+    mkdir -p "$mime_db/packages" && cp "$mime" "$mime_db/packages/"
+    output=$(XDG_DATA_HOME=$data_home update-mime-database "$mime_db" 2>&1)
+    status=$?
+    [[ -n $output ]] && echo "$output"
+    if ((status != 0)) || [[ -n $output ]]; then
+        fail "update-mime-database rejects $mime"
+    elif ! grep -q ':application/x-talbrix-scenario:\*\.talbrix' "$mime_db/globs2"; then
+        fail "update-mime-database did not index *.talbrix as application/x-talbrix-scenario"
+    fi
+    rm -rf "$data_home"
+else
+    missing_tools+=("update-mime-database (Debian package shared-mime-info)")
+fi
+
 # --- Desktop entry ----------------------------------------------------------
 app_id=$(basename "$desktop" .desktop)
 desktop_key() { sed -n "s/^$1=//p" "$desktop" | head -n 1; }
 
 [[ $(desktop_key Icon) == "$app_id" ]] ||
     fail "desktop Icon='$(desktop_key Icon)', expected the application id '$app_id'"
-# The program takes no command line: no file or URL field codes.
-[[ $(desktop_key Exec) == talbrix ]] ||
-    fail "desktop Exec='$(desktop_key Exec)', expected exactly 'talbrix'"
+# The program opens the one scenario file it is given.
+[[ $(desktop_key Exec) == 'talbrix %f' ]] ||
+    fail "desktop Exec='$(desktop_key Exec)', expected exactly 'talbrix %f'"
 categories=";$(desktop_key Categories)"
 for category in Education Science; do
     [[ $categories == *";$category;"* ]] || fail "desktop Categories lacks $category"
@@ -80,7 +101,8 @@ element() { sed -n "s:.*<$1[^>]*>\(.*\)</$1>.*:\1:p" "$metainfo"; }
     fail "metainfo <id> is '$(element id)', expected '$app_id'"
 [[ $(element launchable) == "$app_id.desktop" ]] ||
     fail "metainfo <launchable> is '$(element launchable)', expected '$app_id.desktop'"
-[[ $(element binary) == "$(desktop_key Exec)" ]] ||
+exec_binary=$(desktop_key Exec)
+[[ $(element binary) == "${exec_binary%% *}" ]] ||
     fail "metainfo <binary> '$(element binary)' differs from desktop Exec"
 [[ $(element name | head -n 1) == "$(desktop_key Name)" ]] ||
     fail "metainfo <name> '$(element name | head -n 1)' differs from desktop Name"
@@ -102,6 +124,20 @@ for url in "${images[@]}"; do
         fail "screenshot $url is not served from the repository"
     fi
 done
+
+# --- Scenario file type ------------------------------------------------------
+# The type is named alike in the type file, the desktop entry and the
+# metainfo, and its glob is the suffix the program saves runs with.
+mime_type=$(sed -n 's:.*<mime-type type="\([^"]*\)".*:\1:p' "$mime")
+[[ $mime_type == application/x-talbrix-scenario ]] ||
+    fail "$mime defines '$mime_type', expected application/x-talbrix-scenario"
+[[ ";$(desktop_key MimeType)" == *";$mime_type;"* ]] ||
+    fail "desktop MimeType='$(desktop_key MimeType)' lacks $mime_type"
+[[ $(element mediatype) == "$mime_type" ]] ||
+    fail "metainfo <mediatype> '$(element mediatype)' differs from $mime_type"
+grep -q '<glob pattern="\*\.talbrix"/>' "$mime" || fail "$mime has no *.talbrix glob"
+grep -q '(\*\.talbrix)' "$source_dir/window/runkeeper.cpp" ||
+    fail "the window's file dialogs do not offer *.talbrix"
 
 # --- Icons ------------------------------------------------------------------
 grep -q '<svg' "$icons/$app_id.svg" 2>/dev/null || fail "no scalable icon $icons/$app_id.svg"

@@ -228,6 +228,9 @@ void KeepRunTest::scriptedRunReplaysAndSavesItsTable()
     QTest::keyClicks(text(window, 8), QStringLiteral("1 \"95\", x"));
     tick(3);
     QTest::keyClicks(text(window, 8), QStringLiteral("y"));
+    tick(1);
+    text(window, 8)->insert(QStringLiteral("7\r\n5")); // a paste: no line break can end the record's line
+    QCOMPARE(text(window, 8)->text(), QStringLiteral("1 \"95\", xy7"));
     QTest::mouseClick(control<QPushButton>(window, QStringLiteral("Command2")), Qt::LeftButton);
     QTest::keyClick(slider(window, 1), Qt::Key_PageDown);
     QTest::mouseClick(control<QRadioButton>(window, QStringLiteral("Option2")), Qt::LeftButton);
