@@ -9,32 +9,27 @@
 namespace talbrix {
 namespace {
 
-std::string lineError(std::uint64_t line, const std::string &reason)
-{
-    return "line " + std::to_string(line) + ": " + reason;
-}
+constexpr const char *unreadable = "the scenario cannot be read to its end";
 
 } // namespace
 
 ScenarioCheck checkScenario(std::istream &scenario)
 {
     ScenarioCheck check;
-    std::string line;
-    std::uint64_t lineNumber = 0;
-    while (std::getline(scenario, line)) {
-        ++lineNumber;
-        const ParsedLine parsed = parseScenarioLine(line);
+    ScenarioReader reader;
+    for (std::string line; std::getline(scenario, line);) {
+        const ParsedLine parsed = reader.parseNext(line);
         if (!parsed.error.empty()) {
-            check.error = lineError(lineNumber, parsed.error);
+            check.error = reader.message(parsed.error);
             return check;
         }
-        if (parsed.command) {
-            if (const auto *ticks = std::get_if<TicksCommand>(&*parsed.command)) {
-                const std::uint64_t room = std::numeric_limits<std::uint64_t>::max() - check.ticks;
-                check.ticks += ticks->count < room ? ticks->count : room;
-            }
+        if (const auto *ticks = parsed.command ? std::get_if<TicksCommand>(&*parsed.command) : nullptr) {
+            const std::uint64_t room = std::numeric_limits<std::uint64_t>::max() - check.ticks;
+            check.ticks += ticks->count < room ? ticks->count : room;
         }
     }
+    if (scenario.bad())
+        check.error = unreadable;
     return check;
 }
 
@@ -85,13 +80,17 @@ ScenarioReplay::Status ScenarioReplay::advance(std::uint64_t tickBudget)
 bool ScenarioReplay::readCommand()
 {
     if (!std::getline(m_scenario, m_line)) {
-        m_status = Status::Finished;
+        if (m_scenario.bad()) {
+            m_error = unreadable;
+            m_status = Status::BadLine;
+        } else {
+            m_status = Status::Finished;
+        }
         return false;
     }
-    ++m_lineNumber;
-    const ParsedLine parsed = parseScenarioLine(m_line);
+    const ParsedLine parsed = m_reader.parseNext(m_line);
     if (!parsed.error.empty()) {
-        m_error = lineError(m_lineNumber, parsed.error);
+        m_error = m_reader.message(parsed.error);
         m_status = Status::BadLine;
         return false;
     }

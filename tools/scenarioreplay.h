@@ -18,7 +18,7 @@ class TraceWriter;
 // the number of ticks it asks for (for a progress bar; saturates at the
 // largest count).
 struct ScenarioCheck {
-    std::string error; // "line L: reason" as the runner reports it; empty when valid
+    std::string error; // "line L: reason" as the runner reports it, or a read error; empty when valid
     std::uint64_t ticks = 0;
 };
 ScenarioCheck checkScenario(std::istream &scenario);
@@ -39,7 +39,8 @@ public:
 
     // Runs commands until `tickBudget` more ticks have run, the scenario ends
     // or a line or tick fails. After a failure error() says why, in the
-    // runner's words ("line L: reason", "tick T: error").
+    // runner's words ("line L: reason", "tick T: error"), or that the stream
+    // failed.
     Status advance(std::uint64_t tickBudget);
 
     std::uint64_t ticks() const { return m_ticks; }
@@ -62,8 +63,8 @@ private:
     TickFunction m_tick = &talbrix::runTick;
     CirculationState m_state;
     MemoryWindow m_window;
+    ScenarioReader m_reader;
     std::string m_line;
-    std::uint64_t m_lineNumber = 0;
     std::uint64_t m_ticksLeft = 0; // of the current `ticks N` command
     std::uint64_t m_ticks = 0;
     std::string m_error;

@@ -94,13 +94,19 @@ void TraceWriter::writeRow(
 void TraceWriter::flush()
 {
     if (m_sink) {
-        const std::string block = std::move(m_buffer);
+        if (!m_buffer.empty()) {
+            try {
+                m_sink(m_buffer);
+            } catch (const TraceWriteError &) {
+                m_buffer.clear(); // nothing more goes out after the first failure
+                throw;
+            }
+        }
         m_buffer.clear();
-        if (!block.empty())
-            m_sink(block);
         return;
     }
-    const bool written = (m_buffer.empty() || std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out) == m_buffer.size())
+    const bool written
+        = (m_buffer.empty() || std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out) == m_buffer.size())
         && std::fflush(m_out) == 0;
     if (written) {
         m_buffer.clear();

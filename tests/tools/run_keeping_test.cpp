@@ -39,10 +39,13 @@ std::string readAll(std::FILE *file)
 
 RunnerOutput runRunner(const std::string &scenario)
 {
-    std::istringstream input(scenario);
+    std::FILE *input = std::tmpfile();
+    std::fwrite(scenario.data(), 1, scenario.size(), input);
+    std::rewind(input);
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
-    const int status = runScenario(input, out, err);
+    const int status = runScenario(input, "'test'", out, err);
+    std::fclose(input);
     return { status, readAll(out), readAll(err) };
 }
 
@@ -166,6 +169,7 @@ TEST(RunKeeping, RecordedRunReplaysToTheSameRows)
             recorder.afterTick(window.text(Readout::Text8));
             trace.writeRow(tick, state, outcome, window);
         }
+        trace.flush();
     }
     const RunnerOutput replayed = runRunner(recorder.scenario(settingsOf(window)));
     EXPECT_EQ(replayed.status, scenarioOk);
@@ -186,7 +190,7 @@ TEST(RunKeeping, SlicedReplayPrintsWhatTheRunnerPrints)
 
 TEST(RunKeeping, FailuresUseTheRunnersWords)
 {
-    const std::string bad = "ticks 5\nslider 2 3\nslider 7 1\nticks 5\n";
+    const std::string bad = "\xEF\xBB\xBFticks 5\nslider 2 3\nslider 7 1\nticks 5\n";
     std::istringstream input(bad);
     const ScenarioCheck check = checkScenario(input);
     const RunnerOutput runner = runRunner(bad);

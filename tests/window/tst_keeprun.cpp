@@ -25,7 +25,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <sys/resource.h>
 
@@ -45,6 +44,7 @@ std::string windowRow(talbrix::Ml &window, std::uint64_t tick)
     {
         talbrix::TraceWriter writer([&](std::string_view block) { row += block; });
         writer.writeRow(tick, window.state(), talbrix::TickOutcome {}, texts);
+        writer.flush();
     }
     return row;
 }
@@ -68,10 +68,11 @@ struct Runner {
 
 Runner runFile(const QString &path)
 {
-    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+    std::FILE *in = std::fopen(QFile::encodeName(path).constData(), "rb");
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
-    const int status = talbrix::runScenario(in, out, err);
+    const int status = talbrix::runScenario(in, "'run'", out, err);
+    std::fclose(in);
     std::rewind(out);
     std::string trace;
     char buffer[65536];
