@@ -44,7 +44,7 @@ def main() -> int:
     font = base64.b64encode(subset_font(args.font)).decode()
     style = (args.source_dir / "page.css").read_text().replace("@FONT@", "data:font/woff2;base64," + font)
     module = args.module.read_text()
-    script = (args.source_dir / "page.js").read_text()
+    script = "\n".join((args.source_dir / name).read_text() for name in ("page.js", "runfiles.js"))
     # An inline part must not close its own element early.
     for text, tag in ((style, "</style"), (module, "</script"), (script, "</script")):
         if tag in text.lower():

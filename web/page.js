@@ -12,6 +12,7 @@
   const maxBacklogTicks = 10;
   const pointBytes = 8; // int16 x, int16 y, int32 colour
   const handleWidth = 15; // pixels of a slider's thumb, as the desktop style draws it
+  const wheelNotch = 100; // pixels a browser scrolls for one notch of a mouse wheel
 
   // The desktop's default colour scheme, by role.
   const roleColours = {
@@ -197,12 +198,21 @@
       }
     }
 
-    // One position per notch of the wheel, away from 0 when rolled up.
+    // One position per notch of the wheel, towards 0 when rolled up, as the
+    // Up key moves it. A mouse sends one event a notch; a touchpad sends many
+    // small ones, which count as a notch once they add up to one.
     onWheel(event) {
-      if (event.deltaY === 0)
+      const delta = event.deltaMode === 0 ? event.deltaY : event.deltaY * 100;
+      if (delta === 0)
         return;
       event.preventDefault();
-      this.set(this.value + (event.deltaY < 0 ? 1 : -1));
+      if (Math.sign(delta) !== Math.sign(this.wheelRemainder || 0))
+        this.wheelRemainder = 0;
+      this.wheelRemainder += delta;
+      if (Math.abs(delta) < wheelNotch / 2 && Math.abs(this.wheelRemainder) < wheelNotch)
+        return;
+      this.wheelRemainder = 0;
+      this.set(this.value + (delta < 0 ? -1 : 1));
     }
   }
 
@@ -459,6 +469,19 @@
         this.endWithRunTimeError(this.module.UTF8ToString(this.module._talbrix_error()));
     }
 
+    // After the model's window was replaced (a scenario opened): the sliders
+    // and option buttons as it holds them, then its texts and its points. The
+    // clock stays stopped until Start.
+    syncControls() {
+      this.running = false;
+      this.ended = false;
+      this.status.hidden = true;
+      this.sliders.forEach((slider, index) => slider.set(this.module._talbrix_slider(index + 1)));
+      const option = this.module._talbrix_option();
+      this.options.forEach((box, index) => { box.checked = option === index + 1; });
+      this.updateView();
+    }
+
     endWithRunTimeError(name) {
       this.running = false;
       this.ended = true;
@@ -540,6 +563,7 @@
   createTalbrixModule().then((module) => {
     const simulator = new Simulator(module, document.getElementById('Ml'), status);
     window.talbrix = simulator;
+    document.dispatchEvent(new CustomEvent('talbrix-ready', { detail: simulator }));
     document.documentElement.dataset.ready = 'true';
   }, (error) => {
     status.textContent = 'Talbrix could not start: ' + error;

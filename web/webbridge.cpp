@@ -7,14 +7,20 @@
 #include "circulation.h"
 #include "formjson.h"
 #include "memorywindow.h"
+#include "runrecorder.h"
 #include "runtimeerror.h"
+#include "scenarioreplay.h"
+#include "tracewriter.h"
 
 #include <emscripten/emscripten.h>
 
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace talbrix {
 namespace {
@@ -38,6 +44,29 @@ public:
     std::uint32_t writes(Readout readout) const { return m_writes.at(static_cast<std::size_t>(readout) - 1); }
     std::uint32_t clears() const { return m_clears; }
 
+    // Takes over a replayed window; every box and the plot count as written,
+    // so the page shows them all again.
+    void adopt(const MemoryWindow &replayed)
+    {
+        static_cast<MemoryWindow &>(*this) = replayed;
+        for (std::uint32_t &count : m_writes)
+            ++count;
+        ++m_clears;
+    }
+
+    ControlSettings settings() const
+    {
+        ControlSettings settings;
+        for (int slider = 1; slider <= sliderCount; ++slider)
+            settings.sliders.at(static_cast<std::size_t>(slider - 1)) = this->slider(slider);
+        if (option1())
+            settings.option = OptionSelection::Fibrillate;
+        else if (option2())
+            settings.option = OptionSelection::Defibrillate;
+        settings.text8 = text(Readout::Text8);
+        return settings;
+    }
+
 private:
     std::array<std::uint32_t, readoutCount> m_writes {};
     std::uint32_t m_clears = 0;
@@ -46,14 +75,44 @@ private:
 struct Page {
     PageWindow window;
     CirculationState state;
+    RunRecorder recorder; // the run from load, as a scenario
     std::string error; // the run-time error's name, once one has ended the run
+    std::string text; // the last text handed to the page
+};
+
+// A replay the page drives a slice at a time, so it can show progress and
+// be cancelled: opening a scenario (recorded, then taken over by the page
+// only once it has run to its end), or writing the run's table.
+struct Job {
+    explicit Job(std::string scenarioText, bool table)
+        : scenario(std::move(scenarioText))
+        , trace([this](std::string_view block) { chunk.append(block); })
+        , replay(scenario, table ? &trace : nullptr, table ? nullptr : &recorder)
+    {
+    }
+
+    std::istringstream scenario;
+    std::string chunk; // table text not yet taken by the page
+    TraceWriter trace;
+    RunRecorder recorder;
+    ScenarioReplay replay;
+    std::uint64_t total = 0;
 };
 
 Page *page = nullptr;
+std::unique_ptr<Job> job;
+
+const char *keep(std::string text)
+{
+    page->text = std::move(text);
+    return page->text.c_str();
+}
 
 } // namespace
 } // namespace talbrix
 
+using talbrix::job;
+using talbrix::keep;
 using talbrix::page;
 
 extern "C" {
@@ -106,8 +165,11 @@ EMSCRIPTEN_KEEPALIVE int talbrix_ticks(int count)
         return 0;
     int done = 0;
     try {
-        for (; done < count; ++done)
+        for (; done < count; ++done) {
+            page->recorder.beforeTick(page->window.settings());
             talbrix::runTick(page->state, page->window);
+            page->recorder.afterTick(page->window.text(talbrix::Readout::Text8));
+        }
     } catch (const std::exception &error) {
         page->error = error.what();
     }
@@ -143,6 +205,110 @@ EMSCRIPTEN_KEEPALIVE int talbrix_point_count()
 EMSCRIPTEN_KEEPALIVE std::uint32_t talbrix_clear_count()
 {
     return page->window.clears();
+}
+
+// The run so far as a scenario, ending with the controls as they stand.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_scenario()
+{
+    return keep(page->recorder.scenario(page->window.settings()));
+}
+
+// Starts replaying a scenario to open it (table == 0) or the run so far to
+// write its table (table == 1). Returns 0, or -1 for a scenario that is not
+// valid (talbrix_job_error() says which line and why).
+EMSCRIPTEN_KEEPALIVE int talbrix_job_begin(const char *scenario, int table)
+{
+    std::string text = table ? page->recorder.scenario(page->window.settings()) : std::string(scenario);
+    std::istringstream check(text);
+    const talbrix::ScenarioCheck checked = talbrix::checkScenario(check);
+    job.reset();
+    if (!checked.error.empty()) {
+        keep(checked.error);
+        return -1;
+    }
+    job = std::make_unique<talbrix::Job>(std::move(text), table != 0);
+    job->total = checked.ticks;
+    return 0;
+}
+
+// Runs up to `ticks` more ticks of the job: 0 while it goes on, 1 when it
+// has finished, 2 for a bad line, 3 for a run-time error (see talbrix_job_error).
+EMSCRIPTEN_KEEPALIVE int talbrix_job_advance(double ticks)
+{
+    if (!job)
+        return 2;
+    using Status = talbrix::ScenarioReplay::Status;
+    const Status status = job->replay.advance(static_cast<std::uint64_t>(ticks));
+    switch (status) {
+    case Status::Running:
+        return 0;
+    case Status::Finished:
+        job->trace.flush();
+        return 1;
+    case Status::BadLine:
+        return 2;
+    case Status::RuntimeError:
+        break;
+    }
+    return 3;
+}
+
+EMSCRIPTEN_KEEPALIVE double talbrix_job_total()
+{
+    if (!job)
+        return 0;
+    return static_cast<double>(job->total);
+}
+
+EMSCRIPTEN_KEEPALIVE double talbrix_job_ticks()
+{
+    if (!job)
+        return 0;
+    return static_cast<double>(job->replay.ticks());
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_job_error()
+{
+    return job ? keep(job->replay.error()) : page->text.c_str();
+}
+
+// The table text written since the last call.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_job_take_chunk()
+{
+    if (!job)
+        return keep({});
+    keep(std::move(job->chunk));
+    job->chunk.clear();
+    return page->text.c_str();
+}
+
+// The opened scenario becomes the page's run: its controls, readouts, trace
+// and state, and its record, from which recording goes on.
+EMSCRIPTEN_KEEPALIVE void talbrix_job_adopt()
+{
+    if (!job)
+        return;
+    page->window.adopt(job->replay.window());
+    page->state = job->replay.state();
+    page->recorder = std::move(job->recorder);
+    page->error.clear();
+    job.reset();
+}
+
+EMSCRIPTEN_KEEPALIVE void talbrix_job_end()
+{
+    job.reset();
+}
+
+EMSCRIPTEN_KEEPALIVE int talbrix_slider(int slider)
+{
+    return page->window.slider(slider);
+}
+
+// 0: neither option button selected, 1: Option1, 2: Option2.
+EMSCRIPTEN_KEEPALIVE int talbrix_option()
+{
+    return page->window.option1() ? 1 : page->window.option2() ? 2 : 0;
 }
 
 // For tests only: put the model where the controls cannot take it (a sweep

@@ -267,7 +267,10 @@ class Run(unittest.TestCase):
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                {"width": 900, "height": 600, "deviceScaleFactor": 2, "mobile": False})
         try:
-            driver.execute_async_script("requestAnimationFrame(arguments[arguments.length - 1])")
+            driver.execute_async_script("""
+                const done = arguments[arguments.length - 1];
+                const wait = () => window.talbrix.plot.scale === 2 ? done() : setTimeout(wait, 10);
+                wait();""")
             zoomed = canvas_pixels()
         finally:
             driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
@@ -311,6 +314,71 @@ class Run(unittest.TestCase):
         self.assertIn("default-src 'none'", policy.get_attribute("content"))
         problems = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
         self.assertEqual(problems, [])
+
+
+class KeepARun(unittest.TestCase):
+    def setUp(self):
+        open_page()
+        # Saved files are caught instead of downloaded.
+        driver.execute_script("""
+            window.saved = {};
+            window.talbrix.runFiles.download = (name, blob) => blob.text().then((text) => { window.saved[name] = text; });""")
+
+    def saved(self, name):
+        return driver.execute_async_script("""
+            const [name, done] = arguments;
+            const wait = () => name in window.saved ? done(window.saved[name]) : setTimeout(wait, 10);
+            wait();""", name)
+
+    def test_a_saved_run_replays_to_the_same_texts_and_its_table_is_the_runners(self):
+        driver.execute_script("window.talbrix.step(150)")
+        driver.execute_script("document.getElementById('Slider4').focus()")
+        ActionChains(driver).send_keys(Keys.PAGE_UP).perform()
+        driver.find_element(By.ID, "Option1").click()
+        driver.execute_script("window.talbrix.step(90)")
+        ActionChains(driver).key_down(Keys.CONTROL).send_keys("s").key_up(Keys.CONTROL).perform()
+        scenario = self.saved("talbrix-run.talbrix")
+        rows = native_trace(scenario)
+        self.assertEqual(len(rows), 241)
+        self.assertEqual(texts(), [rows[-1][f"Text{n}"] for n in range(1, 14)])
+        driver.find_element(By.ID, "saveRunAsTable").click()
+        table = self.saved("talbrix-run.csv")
+        runner = subprocess.run([TRACE], input=scenario, capture_output=True, text=True, check=True).stdout
+        self.assertEqual(table, runner)
+
+    def test_the_picture_is_a_png_of_the_window_at_the_screens_scale(self):
+        driver.execute_script("""
+            window.talbrix.runFiles.download = (name, blob) => blob.arrayBuffer().then((data) => {
+                const view = new DataView(data);
+                window.saved[name] = [view.getUint32(0), view.getUint32(16), view.getUint32(20)].join(' ');
+            });""")
+        driver.find_element(By.ID, "savePicture").click()
+        self.assertEqual(self.saved("talbrix-window.png"), f"{0x89504E47} 779 438")
+
+    def test_opening_a_scenario_leaves_the_page_as_a_live_run_would(self):
+        scenario = "slider 1 7\nticks 300\nfibrillate\ntext8 99\nticks 5000\nslider 6 2\n"
+        opened = driver.execute_async_script(
+            "const [text, done] = arguments; window.talbrix.runFiles.open('case.talbrix', text).then(done);",
+            scenario)
+        self.assertTrue(opened)
+        rows = native_trace(scenario)
+        self.assertEqual(texts(), [rows[-1][f"Text{n}"] for n in range(1, 14)])
+        self.assertEqual(canvas_pixels(), expected_pixels(rows[1:]))
+        state = driver.execute_script("""return [
+            document.getElementById('Slider1').getAttribute('aria-valuenow'),
+            document.getElementById('Slider6').getAttribute('aria-valuenow'),
+            document.getElementById('Option1').checked, window.talbrix.running]""")
+        self.assertEqual(state, ["7", "2", True, False])
+
+    def test_a_bad_file_is_refused_and_changes_nothing(self):
+        driver.execute_script("window.talbrix.step(40)")
+        before = texts()
+        opened = driver.execute_async_script(
+            "const [text, done] = arguments; window.talbrix.runFiles.open('bad.talbrix', text).then(done);",
+            "ticks 5\nslider 9 1\n")
+        self.assertFalse(opened)
+        self.assertIn("line 2", driver.find_element(By.ID, "message").text)
+        self.assertEqual(texts(), before)
 
 
 if __name__ == "__main__":
