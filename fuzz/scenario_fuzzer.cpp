@@ -60,20 +60,6 @@ std::string lineFor(const ScenarioCommand &command)
     return "ticks " + std::to_string(std::get<TicksCommand>(command).count);
 }
 
-bool sameCommand(const ScenarioCommand &a, const ScenarioCommand &b)
-{
-    if (a.index() != b.index())
-        return false;
-    if (const auto *slider = std::get_if<SliderCommand>(&a))
-        return slider->slider == std::get<SliderCommand>(b).slider
-            && slider->position == std::get<SliderCommand>(b).position;
-    if (const auto *text = std::get_if<Text8Command>(&a))
-        return text->text == std::get<Text8Command>(b).text;
-    if (const auto *ticks = std::get_if<TicksCommand>(&a))
-        return ticks->count == std::get<TicksCommand>(b).count;
-    return true;
-}
-
 void checkLine(std::string_view line, const ParsedLine &parsed)
 {
     if (parsed.command && !parsed.error.empty())
@@ -95,11 +81,12 @@ void checkLine(std::string_view line, const ParsedLine &parsed)
     }
     // A text ending in a carriage return cannot be written on a line of its
     // own: the line's last one is taken as part of a CRLF line end.
-    if (const auto *text = std::get_if<Text8Command>(&command); text && !text->text.empty() && text->text.back() == '\r')
+    if (const auto *text = std::get_if<Text8Command>(&command);
+        text && !text->text.empty() && text->text.back() == '\r')
         return;
     const std::string again = lineFor(command);
     const ParsedLine reparsed = parseScenarioLine(again);
-    if (!reparsed.command || !sameCommand(*reparsed.command, command))
+    if (!reparsed.command || lineFor(*reparsed.command) != again)
         fail("does not read back as the same command from '" + again + "'", line);
 }
 

@@ -14,7 +14,7 @@ if [[ ! "$seconds" =~ ^[0-9]+$ ]]; then
     echo "usage: $0 [seconds]   (a whole number, default 30)" >&2
     exit 2
 fi
-probe="${TALBRIX_PROBE:-$(dirname "$app")/../tests/window/talbrix-window-probe}"
+probe="${TALBRIX_PROBE:-$(dirname "$app")/../bench/talbrix-window-probe}"
 
 process_cpu_ticks() { # user + system clock ticks of a process
     awk '{ print $14 + $15 }' "/proc/$1/stat"
@@ -22,7 +22,7 @@ process_cpu_ticks() { # user + system clock ticks of a process
 
 check_app
 if [[ ! -x "$probe" ]]; then
-    echo "No probe at $probe: build the tests (BUILD_TESTING=ON) or set TALBRIX_PROBE" >&2
+    echo "No probe at $probe: build the benchmarks (TALBRIX_BUILD_BENCHMARKS=ON) or set TALBRIX_PROBE" >&2
     exit 1
 fi
 ensure_x_tools

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "memorywindow.h"
 #include "ml.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QSlider>
 #include <QString>
 #include <QTest>
+#include <QWidget>
 
 #include <array>
+#include <map>
+#include <utility>
+#include <vector>
 
 // Small helpers shared by the window tests: controls are found by their
 // design names, as a user or a screen reader would identify them.
@@ -59,5 +65,36 @@ struct QuietWindow {
         window.setErrorReporter([this](const QString &name) { errors << name; });
     }
 };
+
+// Picture1's drawing area, inside its two-pixel border: 645 x 157 pixels.
+inline QRgb plotPixel(const QImage &plot, int column, int row)
+{
+    return plot.pixel(column + 2, row + 2);
+}
+
+inline QImage plotImage(talbrix::Ml &window)
+{
+    return control<QWidget>(window, QStringLiteral("Picture1"))->grab().toImage();
+}
+
+// Every pixel of the drawing area shows either the last point plotted on it
+// (a point at twips (x, y) on pixel (x / 15, y / 15), in its colour 0xBBGGRR)
+// or exactly what a window that never plotted shows there (grid or white).
+inline void verifyPlot(const QImage &shown, const QImage &blank, const std::vector<talbrix::PlottedPoint> &points)
+{
+    std::map<std::pair<int, int>, QRgb> expected;
+    for (const talbrix::PlottedPoint &p : points)
+        if (p.x >= 0 && p.y >= 0 && p.x / 15 < 645 && p.y / 15 < 157)
+            expected[{ p.x / 15, p.y / 15 }] = qRgb(p.colour & 0xFF, (p.colour >> 8) & 0xFF, (p.colour >> 16) & 0xFF);
+    int differing = 0;
+    for (int row = 0; row < 157; ++row)
+        for (int column = 0; column < 645; ++column) {
+            const auto point = expected.find({ column, row });
+            const QRgb want = point != expected.end() ? point->second : plotPixel(blank, column, row);
+            if (plotPixel(shown, column, row) != want && differing++ < 5)
+                qWarning("pixel %d,%d is %08x, expected %08x", column, row, plotPixel(shown, column, row), want);
+        }
+    QCOMPARE(differing, 0);
+}
 
 } // namespace mltesting

@@ -1,14 +1,17 @@
-// Sliders driven from the keyboard and the mouse as on the classic desktop
-// track bar, and a moved slider taking effect at the moment the model reads
-// it: the next tick for Slider1, Slider2 and Slider4, the next beat boundary
-// for Slider3, Slider5 and Slider6.
+// Sliders driven from the keyboard, the mouse and the wheel as on the classic
+// desktop track bar, and their tick marks. (When a moved slider takes effect
+// is the model's business, and the long-run test checks that the window hands
+// the model its positions.)
 
 #include "mltesting.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
+
+#include <set>
 
 using namespace mltesting;
 
@@ -20,8 +23,7 @@ private Q_SLOTS:
     void keys();
     void clickInTheChannelPagesByFive();
     void wheelMovesOnePositionPerNotch();
-    void perTickSliderActsAtTheNextTick();
-    void rateSliderActsAtTheNextBoundary();
+    void tickMarksAllAlike();
 };
 
 void SliderKeyboardTest::keys_data()
@@ -109,33 +111,32 @@ void SliderKeyboardTest::wheelMovesOnePositionPerNotch()
     QCOMPARE(window.readSlider(2), 5);
 }
 
-void SliderKeyboardTest::perTickSliderActsAtTheNextTick()
+// Fusion in Qt 6.4 drew the tick marks of the first slider of each width it
+// painted (Slider1, Slider5) in the highlight's blue-grey, and those of a
+// slider with keyboard focus too. An empty style cache and a focused slider
+// bring both about; every slider's marks must still be the one grey.
+void SliderKeyboardTest::tickMarksAllAlike()
 {
     talbrix::Ml window;
-    runTicks(window, 10);
-    QCOMPARE(text(window, 6)->text(), QStringLiteral("1.33"));
-    QTest::keyClick(slider(window, 1), Qt::Key_End); // resistance (10 + 1) / 3
-    QCOMPARE(text(window, 6)->text(), QStringLiteral("1.33")); // nothing reacts to the move itself
-    runTicks(window, 1);
-    QCOMPARE(text(window, 6)->text(), QStringLiteral("3.67"));
-    QTest::keyClick(slider(window, 2), Qt::Key_PageDown); // compliance ((8 + 6) / 10)^2
-    runTicks(window, 1);
-    QCOMPARE(text(window, 7)->text(), QStringLiteral(" 1.96"));
-}
-
-// The first boundary after load comes on tick 76; a rate chosen before it is
-// shown (and used) only from that tick on.
-void SliderKeyboardTest::rateSliderActsAtTheNextBoundary()
-{
-    talbrix::Ml window;
-    runTicks(window, 40);
-    QTest::keyClick(slider(window, 3), Qt::Key_Down); // 5: 16 * 5 + 16 = 96 beats/min
-    runTicks(window, 35);
-    QCOMPARE(text(window, 8)->text(), QStringLiteral("84")); // still the creation text
-    QCOMPARE(window.state().heartRate, 80.0f);
-    runTicks(window, 1);
-    QCOMPARE(text(window, 8)->text(), QStringLiteral("96"));
-    QCOMPARE(window.state().heartRate, 96.0f);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    slider(window, 2)->setFocus(Qt::TabFocusReason);
+    QPixmapCache::clear();
+    const QImage image = window.grab().toImage();
+    const QRgb face = window.palette().color(QPalette::Button).rgb();
+    std::set<QRgb> expected;
+    for (int number = 1; number <= 6; ++number) {
+        const QRect bounds = slider(window, number)->geometry();
+        std::set<QRgb> marks;
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            if (image.pixel(x, bounds.bottom() - 2) != face)
+                marks.insert(image.pixel(x, bounds.bottom() - 2));
+        }
+        if (number == 1)
+            expected = marks;
+        QCOMPARE(marks, expected);
+    }
+    QCOMPARE(expected.size(), std::size_t(1));
 }
 
 QTEST_MAIN(SliderKeyboardTest)
