@@ -31,7 +31,7 @@ test_packages=(
     "${package_packages[@]}"
     pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    desktop-file-utils appstream
+    desktop-file-utils appstream shared-mime-info
     clang libclang-rt-14-dev clang-tidy llvm
     # The web edition's tests build the page with emscripten and drive it in
     # Debian's Chromium.
