@@ -178,6 +178,8 @@ def sample():
 def sync_snapshot():
     """Copies the working tree (tracked and untracked, not ignored) into SRC,
     rewriting only files that differ, so that the build stays incremental."""
+    if os.path.realpath(SRC) == os.path.realpath(ROOT):
+        return  # run inside a snapshot: it is its own copy
     files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"],
                            capture_output=True, check=True).stdout.decode().split("\0")
     wanted = set()
