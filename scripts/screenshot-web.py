@@ -24,9 +24,9 @@ with tempfile.TemporaryDirectory() as profile:
         options.add_argument(argument)
     driver = webdriver.Chrome(options=options, service=webdriver.chrome.service.Service("/usr/bin/chromedriver"))
     try:
-        # The page's own size: the form and its 16-pixel margin.
+        # The page's own size: the form, the commands under it and the margins.
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                               {"width": 811, "height": 470, "deviceScaleFactor": 1, "mobile": False})
+                               {"width": 811, "height": 506, "deviceScaleFactor": 1, "mobile": False})
         driver.get(page.as_uri())
         driver.execute_async_script("""
             const done = arguments[arguments.length - 1];
