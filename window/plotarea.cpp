@@ -7,7 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
-
+#include <QScreen>
 
 namespace talbrix {
 
@@ -16,6 +16,9 @@ namespace {
 // The drawing area inside the sunken border: 645 x 157 pixels.
 constexpr int drawingWidth = form::picture1.rect.width / twipsPerPixel - 2 * form::picture1.border;
 constexpr int drawingHeight = form::picture1.rect.height / twipsPerPixel - 2 * form::picture1.border;
+
+// When a screen reports no usable refresh rate.
+constexpr qreal fallbackRefreshHertz = 60;
 
 // 0xBBGGRR: red in the low byte, blue in the high byte.
 QColor colourFromValue(std::int32_t value)
@@ -43,6 +46,9 @@ PlotArea::PlotArea(QWidget *parent)
 
     m_points.fill(Qt::transparent);
     createGrid();
+
+    m_showLater.setSingleShot(true);
+    connect(&m_showLater, &QTimer::timeout, this, &PlotArea::showNewPoints);
 }
 
 void PlotArea::createGrid()
@@ -60,7 +66,27 @@ void PlotArea::plotPoint(std::int16_t x, std::int16_t y)
     if (column >= drawingWidth || row >= drawingHeight)
         return;
     m_points.setPixelColor(column, row, m_drawColour);
-    update(QRect(contentsRect().topLeft() + QPoint(column, row), QSize(1, 1)));
+    m_newPoints |= QRect(contentsRect().topLeft() + QPoint(column, row), QSize(1, 1));
+    if (!m_sinceShown.isValid() || m_sinceShown.nsecsElapsed() >= m_frameNanoseconds) {
+        showNewPoints();
+    } else if (!m_showLater.isActive()) {
+        // Two refreshes: while running, the next tick past one refresh shows
+        // the points first, with no wake-up of its own.
+        m_showLater.start(static_cast<int>(2 * m_frameNanoseconds / 1000000) + 1);
+    }
+}
+
+void PlotArea::showNewPoints()
+{
+    m_showLater.stop();
+    // Painted at once, within the tick that set the points, rather than in a
+    // later pass of the event loop that would have to be woken for it.
+    if (!m_newPoints.isEmpty())
+        repaint(m_newPoints);
+    m_newPoints = QRect();
+    const qreal hertz = screen() ? screen()->refreshRate() : 0;
+    m_frameNanoseconds = static_cast<qint64>(1e9 / (hertz >= 1 ? hertz : fallbackRefreshHertz));
+    m_sinceShown.start();
 }
 
 void PlotArea::setDrawColour(std::int32_t colour)
@@ -71,7 +97,8 @@ void PlotArea::setDrawColour(std::int32_t colour)
 void PlotArea::clearPoints()
 {
     m_points.fill(Qt::transparent);
-    update(contentsRect());
+    m_newPoints = contentsRect();
+    showNewPoints();
 }
 
 void PlotArea::paintEvent(QPaintEvent *event)

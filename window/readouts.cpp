@@ -14,10 +14,11 @@ Readouts::Readouts(const std::array<QLineEdit *, readoutCount> &boxes)
 void Readouts::publish(Readout readout, Number value, TextForm form)
 {
     toText(value, form, m_buffer);
-    const QString text = QString::fromLatin1(m_buffer.data(), static_cast<qsizetype>(m_buffer.size()));
+    const QLatin1String text(m_buffer.data(), static_cast<qsizetype>(m_buffer.size()));
     QLineEdit *box = m_boxes.at(static_cast<std::size_t>(static_cast<int>(readout) - 1));
     // Most readouts repeat their text tick after tick. Rewriting an identical
-    // text would only repaint the box and move a reader's cursor.
+    // text would only repaint the box and move a reader's cursor; comparing
+    // with the Latin-1 text as it stands allocates nothing.
     if (box->text() != text)
         box->setText(text);
 }

@@ -4,6 +4,7 @@
 
 #include "mltesting.h"
 
+#include <QScreen>
 #include <QWidget>
 
 using namespace mltesting;
@@ -14,6 +15,7 @@ class TraceTest : public QObject {
 private Q_SLOTS:
     void pointsOutsideTheAreaAreDropped();
     void drawingColourSurvivesAClear();
+    void everyPointReachesTheScreen();
 };
 
 void TraceTest::pointsOutsideTheAreaAreDropped()
@@ -45,6 +47,24 @@ void TraceTest::drawingColourSurvivesAClear()
     window.clearPlot();
     window.plotPoint(150, 150);
     verifyPlot(plotImage(window), blank, { { 150, 150, talbrix::colourBlue } });
+}
+
+// Points reach the screen at the display's pace, not after each tick; none
+// may be left behind, not even the last ones before the ticks stop: what the
+// window put on the screen equals a fresh rendering of the plot.
+void TraceTest::everyPointReachesTheScreen()
+{
+    talbrix::Ml window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (int tick = 0; tick < 25; ++tick) {
+        window.Timer1_Timer();
+        QTest::qWait(3);
+    }
+    QTest::qWait(100); // more than two refreshes
+    const QRect plot = control<QWidget>(window, QStringLiteral("Picture1"))->geometry();
+    const QImage screen = window.screen()->grabWindow(window.winId()).toImage().copy(plot);
+    QCOMPARE(screen.convertToFormat(QImage::Format_RGB32), plotImage(window).convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TraceTest)
