@@ -8,11 +8,13 @@
 (function () {
   const twips = 15; // per CSS pixel, as at 96 dpi on the desktop
   const tickMilliseconds = 10;
-  // Ticks more than this far behind the clock are dropped, not made up.
-  const maxBacklogTicks = 10;
+  // Ticks more than this far behind the clock are dropped, not made up; a
+  // fifth of a second, so that a late callback of a busy browser is caught up.
+  const maxBacklogTicks = 20;
   // How often a running page catches the model up with the clock and shows
-  // it: about as often as a film shows frames.
-  const viewMilliseconds = 33;
+  // it: 25 times a second, as often as a film shows frames. Each showing
+  // costs the browser a frame, which is most of a running page's work.
+  const viewMilliseconds = 40;
   const pointBytes = 8; // int16 x, int16 y, int32 colour
   const handleWidth = 15; // pixels of a slider's thumb, as the desktop style draws it
   const wheelNotch = 100; // pixels a browser scrolls for one notch of a mouse wheel
@@ -348,6 +350,11 @@
         }, { once: true });
       };
       watchScale();
+      // And, as a backstop where neither event comes, a look twice a second.
+      setInterval(() => {
+        if ((window.devicePixelRatio || 1) !== this.plot.scale)
+          this.plot.update(this.module);
+      }, 500);
       requestAnimationFrame(() => {
         root.dataset.firstFrame = performance.now().toFixed(1);
       });
