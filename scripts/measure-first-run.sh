@@ -7,7 +7,7 @@
 # takes 10 to 25 minutes. The bare system is made once and kept as a tarball
 # in the work folder.
 #
-# Usage: sudo scripts/measure-first-run.sh [REV]   (default HEAD)
+# Usage, as root: bash scripts/measure-first-run.sh [REV]   (default HEAD)
 # TALBRIX_FIRST_RUN_DIR names the work folder (default /var/tmp/talbrix-first-run).
 set -uo pipefail
 
