@@ -1,4 +1,5 @@
 #include "circulation.h"
+#include "formtable.h"
 #include "memorywindow.h"
 #include "windowinterface.h"
 
@@ -16,7 +17,10 @@ using namespace talbrix;
 // published or plotted, so no text is ever made.
 class DiscardingWindow : public WindowInterface {
 public:
-    std::int32_t readSlider(int slider) override { return sliderLoadPositions[static_cast<std::size_t>(slider - 1)]; }
+    std::int32_t readSlider(int slider) override
+    {
+        return form::sliders[static_cast<std::size_t>(slider - 1)].position;
+    }
     bool fibrillationSelected() override { return false; }
     std::string heartRateText() override { return "80"; }
     void publish(Readout, Number value, TextForm) override { benchmark::DoNotOptimize(value); }

@@ -1,5 +1,5 @@
 # Registers the `clang-tidy` test: the checks of the root .clang-tidy over
-# every source file of runtime/, model/ and tools/ (their headers through
+# every source file of runtime/, model/, form/, session/ and tools/ (their headers through
 # HeaderFilterRegex), using this build's compile_commands.json; it fails when
 # any of those files went unchecked (RunClangTidy.cmake).
 #

@@ -1,5 +1,5 @@
 # The clang-tidy test's script: runs run-clang-tidy over the sources of
-# runtime/, model/ and tools/ in the build's compile_commands.json and fails
+# runtime/, model/, form/, session/ and tools/ in the build's compile_commands.json and fails
 # unless every one of them was checked, so that a file filter matching
 # nothing (as a checkout path with '+' or '(' in it, taken as a regular
 # expression, once did) cannot pass.
@@ -12,7 +12,7 @@ set(expected "")
 math(EXPR last "${entries} - 1")
 foreach(index RANGE ${last})
   string(JSON source GET "${database}" ${index} file)
-  foreach(folder runtime model tools)
+  foreach(folder runtime model form session tools)
     # A plain prefix comparison: the checkout's path is never a pattern.
     string(FIND "${source}" "${SOURCE_DIR}/${folder}/" at)
     if(at EQUAL 0)
@@ -23,14 +23,14 @@ endforeach()
 list(REMOVE_DUPLICATES expected)
 list(LENGTH expected expected_count)
 if(expected_count EQUAL 0)
-  message(FATAL_ERROR "compile_commands.json lists no source of runtime/, model/ or tools/")
+  message(FATAL_ERROR "compile_commands.json lists no source of runtime/, model/, form/, session/ or tools/")
 endif()
 
 # run-clang-tidy takes regular expressions over the absolute file names; this
-# one names the three folders without the checkout's path (and not their
+# one names the folders without the checkout's path (and not their
 # namesakes under tests/).
 execute_process(
-  COMMAND "${RUN_CLANG_TIDY}" -quiet -p "${BUILD_DIR}" -j 2 "(?<!/tests)/(runtime|model|tools)/[^/]+$"
+  COMMAND "${RUN_CLANG_TIDY}" -quiet -p "${BUILD_DIR}" -j 2 "(?<!/tests)/(runtime|model|form|session|tools)/[^/]+$"
   OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE status)
 message("${output}")
 if(NOT status EQUAL 0)
@@ -49,4 +49,4 @@ if(unchecked)
   list(JOIN unchecked "\n  " unchecked)
   message(FATAL_ERROR "clang-tidy did not check:\n  ${unchecked}")
 endif()
-message("clang-tidy checked all ${expected_count} files of runtime/, model/ and tools/")
+message("clang-tidy checked all ${expected_count} files of runtime/, model/, form/, session/ and tools/")

@@ -158,17 +158,15 @@ void writeControls(JsonWriter &json)
         json.key("ink").value(nameOf(label.ink)).close('}');
     }
     json.close(']').key("texts").open('[');
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        const TextBox &text = texts[i];
+    for (const TextBox &text : texts) {
         json.open('{').key("name").value(text.name).rect(text.rect).key("tab").value(text.tab);
         json.key("caption").value(text.caption).key("unit").value(text.unit);
-        json.key("text").value(readoutCreationTexts[i]).close('}');
+        json.key("text").value(text.text).close('}');
     }
     json.close(']').key("sliders").open('[');
-    for (std::size_t i = 0; i < sliders.size(); ++i) {
-        const Slider &slider = sliders[i];
+    for (const Slider &slider : sliders) {
         json.open('{').key("name").value(slider.name).rect(slider.rect).key("tab").value(slider.tab);
-        json.key("caption").value(slider.caption).key("value").value(sliderLoadPositions[i]).close('}');
+        json.key("caption").value(slider.caption).key("value").value(slider.position).close('}');
     }
     json.close(']').key("buttons").open('[');
     for (const Button &button : buttons) {

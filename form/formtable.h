@@ -11,10 +11,11 @@
 // No toolkit types appear here: colours and fonts are named by role, and each
 // edition maps the roles onto its own palette and font.
 
-#include "controlvalues.h"
+#include "windowinterface.h"
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace talbrix::form {
 
@@ -62,6 +63,7 @@ struct TextBox {
     int tab;
     const char *caption; // the label that names it, for screen readers
     const char *unit; // a unit label after the box, or nullptr
+    const char *text; // at creation
 };
 
 struct Slider {
@@ -69,6 +71,7 @@ struct Slider {
     Rect rect;
     int tab;
     const char *caption; // the label at its left
+    std::int32_t position; // at load, 0..10
 };
 
 struct Button {
@@ -161,29 +164,29 @@ inline constexpr std::array<Label, 35> labels { {
 
 // Text1..Text13, the readouts, in the model's readout order.
 inline constexpr std::array<TextBox, readoutCount> texts { {
-    { "Text1", { 3120, 6120, 735, textHeight }, 0, "Label1", nullptr },
-    { "Text2", { 4740, 4320, 615, textHeight }, 32, "label15", "Label34" },
-    { "Text3", { 5160, 5160, 735, textHeight }, 2, "Label3", nullptr },
-    { "Text4", { 4740, 3720, 615, textHeight }, 34, "Label2", nullptr },
-    { "Text5", { 1380, 5160, 735, textHeight }, 7, "label5", nullptr },
-    { "Text6", { 10140, 3720, 615, textHeight }, 12, "Label9", nullptr },
-    { "Text7", { 10140, 4320, 615, textHeight }, 14, "Label10", nullptr },
-    { "Text8", { 10140, 4920, 615, textHeight }, 16, "Label11", nullptr },
-    { "Text9", { 10140, 5520, 615, textHeight }, 18, "Label12", nullptr },
-    { "Text10", { 5160, 6120, 735, textHeight }, 52, "Label30", nullptr },
-    { "Text11", { 5160, 5640, 735, textHeight }, 24, "Label13", nullptr },
-    { "Text12", { 3120, 5640, 735, textHeight }, 26, "Label14", nullptr },
-    { "Text13", { 3120, 5160, 735, textHeight }, 30, "Label16", nullptr },
+    { "Text1", { 3120, 6120, 735, textHeight }, 0, "Label1", nullptr, "0" },
+    { "Text2", { 4740, 4320, 615, textHeight }, 32, "label15", "Label34", "5000" },
+    { "Text3", { 5160, 5160, 735, textHeight }, 2, "Label3", nullptr, "0" },
+    { "Text4", { 4740, 3720, 615, textHeight }, 34, "Label2", nullptr, "50" },
+    { "Text5", { 1380, 5160, 735, textHeight }, 7, "label5", nullptr, "0" },
+    { "Text6", { 10140, 3720, 615, textHeight }, 12, "Label9", nullptr, "1.33" },
+    { "Text7", { 10140, 4320, 615, textHeight }, 14, "Label10", nullptr, ".64" },
+    { "Text8", { 10140, 4920, 615, textHeight }, 16, "Label11", nullptr, "84" },
+    { "Text9", { 10140, 5520, 615, textHeight }, 18, "Label12", nullptr, "400" },
+    { "Text10", { 5160, 6120, 735, textHeight }, 52, "Label30", nullptr, "0" },
+    { "Text11", { 5160, 5640, 735, textHeight }, 24, "Label13", nullptr, "0" },
+    { "Text12", { 3120, 5640, 735, textHeight }, 26, "Label14", nullptr, "0" },
+    { "Text13", { 3120, 5160, 735, textHeight }, 30, "Label16", nullptr, "0" },
 } };
 
 // Slider1..Slider6, in the model's slider order.
 inline constexpr std::array<Slider, sliderCount> sliders { {
-    { "Slider1", { 7620, 3720, 2415, sliderHeight }, 20, "Label9" },
-    { "Slider2", { 7620, 4320, 2415, sliderHeight }, 21, "Label10" },
-    { "Slider3", { 7620, 4920, 2415, sliderHeight }, 22, "Label11" },
-    { "Slider4", { 7620, 5520, 2415, sliderHeight }, 23, "Label12" },
-    { "Slider5", { 2280, 4320, 2295, sliderHeight }, 28, "label15" },
-    { "Slider6", { 2220, 3720, 2295, sliderHeight }, 33, "Label2" },
+    { "Slider1", { 7620, 3720, 2415, sliderHeight }, 20, "Label9", 3 },
+    { "Slider2", { 7620, 4320, 2415, sliderHeight }, 21, "Label10", 3 },
+    { "Slider3", { 7620, 4920, 2415, sliderHeight }, 22, "Label11", 4 },
+    { "Slider4", { 7620, 5520, 2415, sliderHeight }, 23, "Label12", 4 },
+    { "Slider5", { 2280, 4320, 2295, sliderHeight }, 28, "label15", 5 },
+    { "Slider6", { 2220, 3720, 2295, sliderHeight }, 33, "Label2", 5 },
 } };
 
 // Neither is the window's default or cancel button.
@@ -259,5 +262,28 @@ inline constexpr std::array<Line, 23> gridLines { {
 // The timer that drives the model: one tick of 0.01 s every 10 ms.
 inline constexpr const char *timerName = "Timer1";
 inline constexpr int timerMilliseconds = 10;
+
+// The row of a table with the given design name; a name that is not there
+// does not compile where it is looked up at compile time.
+template <typename Row, std::size_t Count>
+constexpr const Row &named(const std::array<Row, Count> &table, std::string_view name)
+{
+    for (const Row &row : table)
+        if (name == row.name)
+            return row;
+    throw "no control of that name";
+}
+
+template <typename Row, std::size_t Count>
+constexpr std::size_t indexOf(const std::array<Row, Count> &table, std::string_view name)
+{
+    return static_cast<std::size_t>(&named(table, name) - table.data());
+}
+
+// The text box that holds each readout.
+constexpr const TextBox &textOf(Readout readout)
+{
+    return texts[static_cast<std::size_t>(static_cast<int>(readout) - 1)];
+}
 
 } // namespace talbrix::form

@@ -14,8 +14,10 @@
 //   options and the text typed into Text8, the model keeps running.
 // - The trace has the header, the load row and one row per tick run.
 
+#include "linesource.h"
 #include "scenario.h"
-#include "scenariorunner.h"
+#include "tracerun.h"
+#include "tracewriter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -130,29 +132,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         scenario += '\n';
     }
 
-    char *outText = nullptr;
-    std::size_t outSize = 0;
-    char *errText = nullptr;
-    std::size_t errSize = 0;
-    std::FILE *out = open_memstream(&outText, &outSize);
-    std::FILE *err = open_memstream(&errText, &errSize);
-    std::FILE *in = fmemopen(scenario.data(), scenario.size(), "r");
-    const int status = runScenario(in, "'fuzz'", out, err);
-    std::fclose(in);
-    std::fclose(out);
-    std::fclose(err);
-    const std::string trace(outText, outSize);
-    const std::string errors(errText, errSize);
-    std::free(outText);
-    std::free(errText);
+    std::string trace;
+    TextLines lines(scenario);
+    TraceWriter writer([&](std::string_view block) { trace += block; });
+    const TraceRun result = writeTrace(lines, writer);
 
-    if (status == scenarioRuntimeError)
-        fail("a run-time error: " + errors, input.substr(0, 200));
-    const int expectedStatus = firstBadLine == 0 ? scenarioOk : scenarioBadLine;
-    if (status != expectedStatus)
-        fail("status " + std::to_string(status) + ", expected " + std::to_string(expectedStatus), input.substr(0, 200));
-    if (firstBadLine != 0 && errors.rfind("line " + std::to_string(firstBadLine) + ": ", 0) != 0)
-        fail("error message '" + errors + "' names the wrong line", input.substr(0, 200));
+    if (result.outcome == TraceRun::Outcome::RuntimeError)
+        fail("a run-time error: " + result.message, input.substr(0, 200));
+    const auto expected = firstBadLine == 0 ? TraceRun::Outcome::Done : TraceRun::Outcome::BadLine;
+    if (result.outcome != expected)
+        fail("the run ended otherwise than expected: " + result.message, input.substr(0, 200));
+    if (firstBadLine != 0 && result.message.rfind("line " + std::to_string(firstBadLine) + ": ", 0) != 0)
+        fail("error message '" + result.message + "' names the wrong line", input.substr(0, 200));
     std::uint64_t rows = 0;
     for (const char c : trace)
         rows += c == '\n' ? 1 : 0;

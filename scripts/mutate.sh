@@ -46,7 +46,7 @@ ROOT = os.getcwd()
 WORK = os.path.join(ROOT, args.work)
 SRC = os.path.join(WORK, "src")
 BUILD = os.path.join(WORK, "build")
-MUTATED_DIRS = ["runtime", "model", "tools", "window", "form"]
+MUTATED_DIRS = ["runtime", "model", "session", "tools", "window", "form"]
 # Code only the web edition runs; its tests need emscripten and Chromium,
 # far too slow to repeat for every mutant.
 NOT_MUTATED = {"form/formjson.cpp", "form/formjson.h"}
@@ -54,8 +54,8 @@ NOT_MUTATED = {"form/formjson.cpp", "form/formjson.h"}
 # Which tests can see a fault in each folder (a CTest -R pattern): those
 # that link it. Never the package checks, which build a .deb and test no
 # product logic, nor the web edition's, which need emscripten and Chromium.
-TESTS_FOR = {"runtime": ".", "model": ".", "tools": "model|tools|talbrix-trace|window", "window": "window",
-             "form": "window"}
+TESTS_FOR = {"runtime": ".", "model": ".", "session": "model|session|talbrix-trace|window", "tools": "talbrix-trace", "window": "window",
+             "form": "session|window|talbrix-trace"}
 EXCLUDE = "packaging|check-package|desktop|metainfo|clang-tidy|web"
 
 # --- candidate sites ---------------------------------------------------------

@@ -1,5 +1,7 @@
+#include "linesource.h"
 #include "scenario.h"
-#include "scenariorunner.h"
+#include "tracerun.h"
+#include "tracewriter.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,10 +10,41 @@
 
 namespace {
 
+// Exit statuses, as documented in the usage text.
+constexpr int statusOk = 0;
+constexpr int statusBadInput = 2; // usage, an unreadable scenario or a bad line
+constexpr int statusRuntimeError = 3;
+constexpr int statusWriteError = 4; // the trace could not be written whole
+
 constexpr const char *usage = "usage: talbrix-trace [SCENARIO_FILE]\n"
                               "Runs the scenario (standard input when no file is named) and prints the CSV trace.\n"
                               "Exit status: 0 done; 2 usage, unreadable scenario or bad line; 3 run-time error in a\n"
                               "tick; 4 the trace could not be written whole.\n";
+
+int run(std::FILE *file, const std::string &source)
+{
+    talbrix::FileLines lines(file);
+    talbrix::TraceWriter trace(stdout);
+    const talbrix::TraceRun result = talbrix::writeTrace(lines, trace);
+    using Outcome = talbrix::TraceRun::Outcome;
+    switch (result.outcome) {
+    case Outcome::Done:
+        return statusOk;
+    case Outcome::BadLine:
+        std::fprintf(stderr, "%s\n", result.message.c_str());
+        return statusBadInput;
+    case Outcome::ReadError:
+        std::fprintf(stderr, "cannot read %s: %s\n", source.c_str(), result.message.c_str());
+        return statusBadInput;
+    case Outcome::RuntimeError:
+        std::fprintf(stderr, "%s\n", result.message.c_str());
+        return statusRuntimeError;
+    case Outcome::WriteError:
+        break;
+    }
+    std::fprintf(stderr, "%s\n", result.message.c_str());
+    return statusWriteError;
+}
 
 } // namespace
 
@@ -21,19 +54,18 @@ int main(int argc, char **argv)
 {
     if (argc > 2) {
         std::fputs(usage, stderr);
-        return talbrix::scenarioBadLine;
+        return statusBadInput;
     }
-    if (argc == 2) {
-        const std::string name = talbrix::quoted(argv[1], std::string::npos);
-        std::FILE *file = std::fopen(argv[1], "rb");
-        if (!file) {
-            const std::string reason = std::generic_category().message(errno);
-            std::fprintf(stderr, "talbrix-trace: cannot open %s: %s\n", name.c_str(), reason.c_str());
-            return talbrix::scenarioBadLine;
-        }
-        const int status = talbrix::runScenario(file, name, stdout, stderr);
-        std::fclose(file);
-        return status;
+    if (argc == 1)
+        return run(stdin, "standard input");
+    const std::string name = talbrix::quoted(argv[1], std::string::npos);
+    std::FILE *file = std::fopen(argv[1], "rb");
+    if (!file) {
+        const std::string reason = std::generic_category().message(errno);
+        std::fprintf(stderr, "talbrix-trace: cannot open %s: %s\n", name.c_str(), reason.c_str());
+        return statusBadInput;
     }
-    return talbrix::runScenario(stdin, "standard input", stdout, stderr);
+    const int status = run(file, name);
+    std::fclose(file);
+    return status;
 }

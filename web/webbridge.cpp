@@ -1,16 +1,15 @@
 // The simulator's model and form for the web page: the same model, number
-// conversions and in-memory window as the desktop and the scenario runner,
-// behind a handful of C functions the page's script calls. The page owns the
-// controls; before each tick it hands over what the user changed, and after
-// a batch of ticks it reads back the readouts' texts and the new points.
+// conversions, in-memory window and run library as the desktop and the
+// scenario runner, behind the handful of C functions the page's bridge
+// calls. The page owns the controls; before each tick it hands over what the
+// user changed, and after a batch of ticks it reads back the readouts' texts
+// and the new points, already as pixels and colours.
 
-#include "circulation.h"
 #include "formjson.h"
 #include "memorywindow.h"
-#include "runrecorder.h"
-#include "runtimeerror.h"
-#include "scenarioreplay.h"
-#include "tracewriter.h"
+#include "plotpixels.h"
+#include "recordedrun.h"
+#include "replayjob.h"
 
 #include <emscripten/emscripten.h>
 
@@ -18,9 +17,9 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace talbrix {
 namespace {
@@ -54,49 +53,32 @@ public:
         ++m_clears;
     }
 
-    ControlSettings settings() const
-    {
-        ControlSettings settings;
-        for (int slider = 1; slider <= sliderCount; ++slider)
-            settings.sliders.at(static_cast<std::size_t>(slider - 1)) = this->slider(slider);
-        if (option1())
-            settings.option = OptionSelection::Fibrillate;
-        else if (option2())
-            settings.option = OptionSelection::Defibrillate;
-        settings.text8 = text(Readout::Text8);
-        return settings;
-    }
-
 private:
     std::array<std::uint32_t, readoutCount> m_writes {};
     std::uint32_t m_clears = 0;
 };
 
-struct Page {
-    PageWindow window;
-    CirculationState state;
-    RunRecorder recorder; // the run from load, as a scenario
-    std::string error; // the run-time error's name, once one has ended the run
-    std::string text; // the last text handed to the page
+// One point as the page draws it: a pixel of the drawing area and its colour
+// in CSS order; column -1 for a point that falls outside and is not shown.
+struct PagePixel {
+    std::int16_t column;
+    std::int16_t row;
+    std::uint32_t rgb; // 0xRRGGBB
 };
 
-// A replay the page drives a slice at a time, so it can show progress and
-// be cancelled: opening a scenario (recorded, then taken over by the page
-// only once it has run to its end), or writing the run's table.
-struct Job {
-    explicit Job(std::string scenarioText, bool table)
-        : scenario(std::move(scenarioText))
-        , trace([this](std::string_view block) { chunk.append(block); })
-        , replay(scenario, table ? &trace : nullptr, table ? nullptr : &recorder)
-    {
-    }
+struct Page {
+    PageWindow window;
+    RecordedRun run; // the run from load, with its record
+    std::string error; // the run-time error's name, once one has ended the run
+    std::string text; // the last text handed to the page
+    std::vector<PagePixel> pixels;
+};
 
-    std::istringstream scenario;
-    std::string chunk; // table text not yet taken by the page
-    TraceWriter trace;
-    RunRecorder recorder;
-    ScenarioReplay replay;
-    std::uint64_t total = 0;
+// A replay the page drives a slice at a time (opening a scenario, writing
+// the run's table), and the table text it has not taken yet.
+struct Job {
+    std::unique_ptr<ReplayJob> replay;
+    std::string chunk;
 };
 
 Page *page = nullptr;
@@ -107,6 +89,8 @@ const char *keep(std::string text)
     page->text = std::move(text);
     return page->text.c_str();
 }
+
+enum JobStatus { jobRunning = 0, jobFinished = 1, jobFailed = 2 };
 
 } // namespace
 } // namespace talbrix
@@ -130,7 +114,7 @@ EMSCRIPTEN_KEEPALIVE int talbrix_load()
     delete page;
     page = new talbrix::Page;
     try {
-        talbrix::loadCirculation(page->state, page->window);
+        page->run.load(page->window);
     } catch (const std::exception &error) {
         page->error = error.what();
         return 1;
@@ -165,11 +149,8 @@ EMSCRIPTEN_KEEPALIVE int talbrix_ticks(int count)
         return 0;
     int done = 0;
     try {
-        for (; done < count; ++done) {
-            page->recorder.beforeTick(page->window.settings());
-            talbrix::runTick(page->state, page->window);
-            page->recorder.afterTick(page->window.text(talbrix::Readout::Text8));
-        }
+        for (; done < count; ++done)
+            page->run.tick(page->window);
     } catch (const std::exception &error) {
         page->error = error.what();
     }
@@ -191,15 +172,25 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_text(int readout)
     return page->window.text(static_cast<talbrix::Readout>(readout)).c_str();
 }
 
-// The points since the last clear, as (int16 x, int16 y, int32 colour) records.
-EMSCRIPTEN_KEEPALIVE const talbrix::PlottedPoint *talbrix_points()
-{
-    return page->window.points().data();
-}
-
 EMSCRIPTEN_KEEPALIVE int talbrix_point_count()
 {
     return static_cast<int>(page->window.points().size());
+}
+
+// The points since the last clear from index `from` on, as the page draws
+// them (PagePixel records of 8 bytes).
+EMSCRIPTEN_KEEPALIVE const talbrix::PagePixel *talbrix_pixels(int from)
+{
+    const auto &points = page->window.points();
+    page->pixels.clear();
+    for (std::size_t i = static_cast<std::size_t>(from); i < points.size(); ++i) {
+        const auto pixel = talbrix::form::plotPixel(points[i].x, points[i].y);
+        const talbrix::form::Rgb rgb = talbrix::form::rgbOf(points[i].colour);
+        page->pixels.push_back({ static_cast<std::int16_t>(pixel ? pixel->column : -1),
+            static_cast<std::int16_t>(pixel ? pixel->row : -1),
+            static_cast<std::uint32_t>(rgb.red) << 16 | static_cast<std::uint32_t>(rgb.green) << 8 | rgb.blue });
+    }
+    return page->pixels.data();
 }
 
 EMSCRIPTEN_KEEPALIVE std::uint32_t talbrix_clear_count()
@@ -210,66 +201,61 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t talbrix_clear_count()
 // The run so far as a scenario, ending with the controls as they stand.
 EMSCRIPTEN_KEEPALIVE const char *talbrix_scenario()
 {
-    return keep(page->recorder.scenario(page->window.settings()));
+    return keep(page->run.scenario(page->window));
 }
 
-// Starts replaying a scenario to open it (table == 0) or the run so far to
-// write its table (table == 1). Returns 0, or -1 for a scenario that is not
-// valid (talbrix_job_error() says which line and why).
-EMSCRIPTEN_KEEPALIVE int talbrix_job_begin(const char *scenario, int table)
+// Begins opening a scenario from the bytes of its file, as they are.
+EMSCRIPTEN_KEEPALIVE int talbrix_job_open(const char *bytes, int length)
 {
-    std::string text = table ? page->recorder.scenario(page->window.settings()) : std::string(scenario);
-    std::istringstream check(text);
-    const talbrix::ScenarioCheck checked = talbrix::checkScenario(check);
-    job.reset();
-    if (!checked.error.empty()) {
-        keep(checked.error);
-        return -1;
-    }
-    job = std::make_unique<talbrix::Job>(std::move(text), table != 0);
-    job->total = checked.ticks;
+    job = std::make_unique<talbrix::Job>();
+    job->replay = talbrix::ReplayJob::opening(std::string(bytes, static_cast<std::size_t>(length)));
     return 0;
 }
 
-// Runs up to `ticks` more ticks of the job: 0 while it goes on, 1 when it
-// has finished, 2 for a bad line, 3 for a run-time error (see talbrix_job_error).
-EMSCRIPTEN_KEEPALIVE int talbrix_job_advance(double ticks)
+// Begins writing the table of the run so far.
+EMSCRIPTEN_KEEPALIVE int talbrix_job_table()
 {
+    job = std::make_unique<talbrix::Job>();
+    talbrix::Job *current = job.get();
+    job->replay = talbrix::ReplayJob::table(
+        page->run.scenario(page->window), [current](std::string_view block) { current->chunk.append(block); });
+    return 0;
+}
+
+// Does up to `budget` more work: 0 while the job goes on, 1 when it has
+// finished, 2 when it failed or the file was refused (talbrix_job_error()).
+EMSCRIPTEN_KEEPALIVE int talbrix_job_advance(double budget)
+{
+    using Status = talbrix::ReplayJob::Status;
     if (!job)
-        return 2;
-    using Status = talbrix::ScenarioReplay::Status;
-    const Status status = job->replay.advance(static_cast<std::uint64_t>(ticks));
-    switch (status) {
+        return talbrix::jobFailed;
+    switch (job->replay->advance(static_cast<std::uint64_t>(budget))) {
     case Status::Running:
-        return 0;
+        return talbrix::jobRunning;
     case Status::Finished:
-        job->trace.flush();
-        return 1;
-    case Status::BadLine:
-        return 2;
-    case Status::RuntimeError:
+        return talbrix::jobFinished;
+    case Status::Refused:
+    case Status::Failed:
         break;
     }
-    return 3;
+    return talbrix::jobFailed;
 }
 
-EMSCRIPTEN_KEEPALIVE double talbrix_job_total()
+// 1 when the job ended because its file is not a valid scenario, before any
+// tick was replayed.
+EMSCRIPTEN_KEEPALIVE int talbrix_job_refused()
 {
-    if (!job)
-        return 0;
-    return static_cast<double>(job->total);
+    return job && job->replay->status() == talbrix::ReplayJob::Status::Refused ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE double talbrix_job_ticks()
+EMSCRIPTEN_KEEPALIVE double talbrix_job_progress()
 {
-    if (!job)
-        return 0;
-    return static_cast<double>(job->replay.ticks());
+    return job ? job->replay->progress() : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE const char *talbrix_job_error()
 {
-    return job ? keep(job->replay.error()) : page->text.c_str();
+    return keep(job ? job->replay->error() : std::string());
 }
 
 // The table text written since the last call.
@@ -286,11 +272,10 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_job_take_chunk()
 // and state, and its record, from which recording goes on.
 EMSCRIPTEN_KEEPALIVE void talbrix_job_adopt()
 {
-    if (!job)
+    if (!job || job->replay->status() != talbrix::ReplayJob::Status::Finished)
         return;
-    page->window.adopt(job->replay.window());
-    page->state = job->replay.state();
-    page->recorder = std::move(job->recorder);
+    page->window.adopt(job->replay->window());
+    page->run = job->replay->takeRun();
     page->error.clear();
     job.reset();
 }
@@ -315,8 +300,35 @@ EMSCRIPTEN_KEEPALIVE int talbrix_option()
 // time far beyond the plot), to provoke a run-time error.
 EMSCRIPTEN_KEEPALIVE void talbrix_test_set_time(float seconds)
 {
-    page->state.simTime = seconds;
-    page->state.beatStart = seconds;
+    page->run.state().simTime = seconds;
+    page->run.state().beatStart = seconds;
+}
+
+// The bridge of the page before its scripts were split, kept until they read
+// pixels and drive jobs by the functions above.
+EMSCRIPTEN_KEEPALIVE const talbrix::PlottedPoint *talbrix_points()
+{
+    return page->window.points().data();
+}
+
+EMSCRIPTEN_KEEPALIVE int talbrix_job_begin(const char *scenario, int table)
+{
+    if (table)
+        return talbrix_job_table();
+    talbrix_job_open(scenario, static_cast<int>(std::string_view(scenario).size()));
+    while (job->replay->status() == talbrix::ReplayJob::Status::Running && job->replay->progress() < 0.1)
+        job->replay->advance(1 << 20);
+    return talbrix_job_refused() ? -1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE double talbrix_job_total()
+{
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE double talbrix_job_ticks()
+{
+    return talbrix_job_progress();
 }
 
 } // extern "C"

@@ -1,7 +1,6 @@
 #include "controls.h"
 
 #include "commandbutton.h"
-#include "controlvalues.h"
 #include "formtable.h"
 #include "linecontrol.h"
 #include "plotarea.h"
@@ -13,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <utility>
@@ -80,10 +80,9 @@ QString captionOf(const QWidget &window, const char *labelName)
     return label->accessibleName().trimmed();
 }
 
-QLineEdit *createText(QWidget &window, int index)
+QLineEdit *createText(QWidget &window, const form::TextBox &design)
 {
-    const form::TextBox &design = form::texts.at(static_cast<std::size_t>(index));
-    auto *box = new QLineEdit(QLatin1String(readoutCreationTexts.at(static_cast<std::size_t>(index))), &window);
+    auto *box = new QLineEdit(QLatin1String(design.text), &window);
     box->setObjectName(QLatin1String(design.name));
     box->setGeometry(tw(design.rect));
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -94,13 +93,12 @@ QLineEdit *createText(QWidget &window, int index)
     return box;
 }
 
-TrackBar *createSlider(QWidget &window, int index)
+TrackBar *createSlider(QWidget &window, const form::Slider &design)
 {
-    const form::Slider &design = form::sliders.at(static_cast<std::size_t>(index));
     auto *slider = new TrackBar(&window);
     slider->setObjectName(QLatin1String(design.name));
     slider->setGeometry(tw(design.rect));
-    slider->setValue(sliderLoadPositions.at(static_cast<std::size_t>(index)));
+    slider->setValue(design.position);
     slider->setAccessibleName(captionOf(window, design.caption));
     return slider;
 }
@@ -141,24 +139,24 @@ void createInputsAndOutputs(QWidget &window, Controls &controls)
     controls.picture1->setGeometry(tw(form::picture1.rect));
     controls.picture1->setFocusPolicy(Qt::TabFocus);
     controls.picture1->setAccessibleName(QLatin1String(form::picture1.accessibleName));
-    for (int index = 0; index < 13; ++index)
-        controls.texts[static_cast<std::size_t>(index)] = createText(window, index);
-    for (int index = 0; index < 6; ++index)
-        controls.sliders[static_cast<std::size_t>(index)] = createSlider(window, index);
-    controls.command1 = createButton(window, form::buttons[0]);
-    controls.command2 = createButton(window, form::buttons[1]);
-    controls.option1 = createOption(window, form::options[0]);
-    controls.option2 = createOption(window, form::options[1]);
+    for (std::size_t index = 0; index < controls.texts.size(); ++index)
+        controls.texts[index] = createText(window, form::texts[index]);
+    for (std::size_t index = 0; index < controls.sliders.size(); ++index)
+        controls.sliders[index] = createSlider(window, form::sliders[index]);
+    controls.command1 = createButton(window, form::named(form::buttons, "Command1"));
+    controls.command2 = createButton(window, form::named(form::buttons, "Command2"));
+    controls.option1 = createOption(window, form::named(form::options, "Option1"));
+    controls.option2 = createOption(window, form::named(form::options, "Option2"));
 }
 
 void setTabOrder(const Controls &controls)
 {
     std::vector<std::pair<int, QWidget *>> order {
         { form::picture1.tab, controls.picture1 },
-        { form::buttons[0].tab, controls.command1 },
-        { form::buttons[1].tab, controls.command2 },
-        { form::options[0].tab, controls.option1 },
-        { form::options[1].tab, controls.option2 },
+        { form::named(form::buttons, "Command1").tab, controls.command1 },
+        { form::named(form::buttons, "Command2").tab, controls.command2 },
+        { form::named(form::options, "Option1").tab, controls.option1 },
+        { form::named(form::options, "Option2").tab, controls.option2 },
     };
     for (std::size_t index = 0; index < controls.texts.size(); ++index)
         order.emplace_back(form::texts.at(index).tab, controls.texts.at(index));
@@ -168,6 +166,18 @@ void setTabOrder(const Controls &controls)
         order.begin(), order.end(), [](const auto &first, const auto &second) { return first.first < second.first; });
     for (std::size_t index = 1; index < order.size(); ++index)
         QWidget::setTabOrder(order[index - 1].second, order[index].second);
+}
+
+// A line break pasted into the heart-rate box would end its scenario line
+// and leave a record that does not replay. The box keeps the text up to the
+// first break, as a single-line box on the classic desktop does with a paste.
+void keepOnOneLine(QLineEdit &box)
+{
+    QObject::connect(&box, &QLineEdit::textEdited, &box, [&box](const QString &text) {
+        const qsizetype lineEnd = text.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+        if (lineEnd >= 0)
+            box.setText(text.left(lineEnd));
+    });
 }
 
 } // namespace
@@ -183,11 +193,13 @@ Controls createControls(QWidget &window)
 {
     Controls controls;
     createLabels(window);
-    controls.menuColouredLabel = window.findChild<QLabel *>(QStringLiteral("Label26"));
+    controls.menuColouredLabel
+        = window.findChild<QLabel *>(QLatin1String(form::named(form::labels, "Label26").name));
     createWindowLines(window, controls);
     createInputsAndOutputs(window, controls);
     setTabOrder(controls);
-    controls.texts[0]->setFocus();
+    keepOnOneLine(*controls.heartRate());
+    controls.text(Readout::Text1)->setFocus();
     return controls;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windowinterface.h"
+
 #include <array>
 #include <vector>
 
@@ -19,8 +21,8 @@ class TrackBar;
 // removed. Every one is a child of the window, named as in the design
 // (Text1..Text13, Slider1..Slider6, Label1..Label36, Line1..Line36, ...).
 struct Controls {
-    std::array<QLineEdit *, 13> texts {}; // Text1..Text13
-    std::array<TrackBar *, 6> sliders {}; // Slider1..Slider6
+    std::array<QLineEdit *, readoutCount> texts {}; // Text1..Text13
+    std::array<TrackBar *, sliderCount> sliders {}; // Slider1..Slider6
     QPushButton *command1 = nullptr; // "Start"
     QPushButton *command2 = nullptr; // "Pause"
     QRadioButton *option1 = nullptr; // fibrillate
@@ -28,6 +30,9 @@ struct Controls {
     PlotArea *picture1 = nullptr;
     QLabel *menuColouredLabel = nullptr; // Label26, on the menu colour
     std::vector<LineControl *> windowLines; // the 13 lines on the window itself
+
+    QLineEdit *text(Readout readout) const { return texts.at(static_cast<std::size_t>(readout) - 1); }
+    QLineEdit *heartRate() const { return text(Readout::Text8); }
 };
 
 // Creates every control of the window at its place with its creation values,

@@ -4,7 +4,9 @@
 #include "circulation.h"
 #include "formtable.h"
 #include "linecontrol.h"
+#include "memorywindow.h"
 #include "plotarea.h"
+#include "plotpixels.h"
 #include "runkeeper.h"
 #include "runtimeerror.h"
 #include "trackbar.h"
@@ -16,6 +18,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
@@ -61,7 +64,7 @@ Ml::Ml(QWidget *parent)
     setAutoFillBackground(true);
     resize(clientSize);
     createTimer();
-    m_runKeeper = new RunKeeper(*this, m_controls, m_state, *m_timer);
+    m_runKeeper = new RunKeeper(*this);
     connectHandlers();
     Form_Load();
 }
@@ -113,7 +116,7 @@ void Ml::Form_Load()
 {
     runGuarded([this] {
         m_timer->stop();
-        loadCirculation(m_state, *this);
+        m_run.load(*this);
     });
 }
 
@@ -137,9 +140,7 @@ void Ml::Command2_Click()
 void Ml::Timer1_Timer()
 {
     runGuarded([this] {
-        m_runKeeper->beforeTick();
-        runTick(m_state, *this);
-        m_runKeeper->afterTick();
+        m_run.tick(*this);
     });
 }
 
@@ -153,6 +154,74 @@ void Ml::openFromCommandLine(const QStringList &arguments)
     }
     // After the window is up, so that a long replay shows its progress on it.
     QTimer::singleShot(0, this, [this, path = arguments.at(1)] { m_runKeeper->openScenario(path); });
+}
+
+bool Ml::stopTimer()
+{
+    const bool wasRunning = m_timer->isActive();
+    m_timer->stop();
+    return wasRunning;
+}
+
+void Ml::restartTimer()
+{
+    m_timer->start();
+}
+
+namespace {
+
+// A radio button can only be cleared by hand with its group's exclusivity
+// suspended; at load neither option is selected, and an opened run may need
+// that back.
+void setOption(QRadioButton &button, bool checked)
+{
+    button.setAutoExclusive(false);
+    button.setChecked(checked);
+    button.setAutoExclusive(true);
+}
+
+} // namespace
+
+void Ml::adoptRun(const MemoryWindow &replayed, RecordedRun run)
+{
+    for (std::size_t index = 0; index < m_controls.sliders.size(); ++index)
+        m_controls.sliders[index]->setValue(replayed.slider(static_cast<int>(index) + 1));
+    setOption(*m_controls.option1, replayed.option1());
+    setOption(*m_controls.option2, replayed.option2());
+    for (int box = 1; box <= readoutCount; ++box) {
+        const auto readout = static_cast<Readout>(box);
+        m_controls.text(readout)->setText(QString::fromStdString(replayed.text(readout)));
+    }
+
+    // The in-memory window starts with white for the plot's drawing colour at
+    // load; the real plot starts with the scheme's window background.
+    PlotArea &plot = *m_controls.picture1;
+    const std::int32_t loadColour = MemoryWindow().drawColour();
+    const QColor base = plot.palette().color(QPalette::Base);
+    const std::int32_t baseColour = form::colourOf({ static_cast<std::uint8_t>(base.red()),
+        static_cast<std::uint8_t>(base.green()), static_cast<std::uint8_t>(base.blue()) });
+    const auto plotColour = [&](std::int32_t colour) { return colour == loadColour ? baseColour : colour; };
+    plot.clearPoints();
+    for (const PlottedPoint &point : replayed.points()) {
+        plot.setDrawColour(plotColour(point.colour));
+        plot.plotPoint(point.x, point.y);
+    }
+    plot.setDrawColour(plotColour(replayed.drawColour()));
+
+    m_run = std::move(run);
+}
+
+ControlSettings Ml::controlSettings() const
+{
+    ControlSettings settings;
+    for (std::size_t i = 0; i < settings.sliders.size(); ++i)
+        settings.sliders[i] = m_controls.sliders[i]->value();
+    if (m_controls.option1->isChecked())
+        settings.option = OptionSelection::Fibrillate;
+    else if (m_controls.option2->isChecked())
+        settings.option = OptionSelection::Defibrillate;
+    settings.text8 = m_controls.heartRate()->text().toStdString();
+    return settings;
 }
 
 void Ml::endWithRunTimeError(const QString &errorName)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "circulationstate.h"
 #include "controls.h"
 #include "readouts.h"
-#include "windowinterface.h"
+#include "recordedrun.h"
+#include "runwindow.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -14,12 +14,14 @@ class QTimer;
 
 namespace talbrix {
 
+class MemoryWindow;
 class RunKeeper;
 
-// The simulator's one window. It owns the model's state and every control,
-// carries out the window interface for the model, and handles the four
-// events that drive the simulation: its load, Start, Pause and the timer.
-class Ml : public QWidget, public WindowInterface {
+// The simulator's one window. It owns the run (the model's state and its
+// record) and every control, carries out the window interface for the
+// model, and handles the four events that drive the simulation: its load,
+// Start, Pause and the timer.
+class Ml : public QWidget, public RunWindow {
     Q_OBJECT
 
 public:
@@ -41,7 +43,17 @@ public:
 
     // The model's state, for tests that must put the model somewhere the
     // controls cannot reach.
-    CirculationState &state() { return m_state; }
+    CirculationState &state() { return m_run.state(); }
+
+    // The run so far as scenario text, ending with the controls as they are.
+    std::string scenario() const { return m_run.scenario(*this); }
+    // Takes over a replayed run: every control a tick reads or writes as the
+    // replay left them, its trace since the last clear, its state and record.
+    // The timer stays off, waiting for Start.
+    void adoptRun(const MemoryWindow &replayed, RecordedRun run);
+    // Stops the timer while a command works; true when it was running.
+    bool stopTimer();
+    void restartTimer();
 
     std::int32_t readSlider(int slider) override;
     bool fibrillationSelected() override;
@@ -50,6 +62,7 @@ public:
     void plotPoint(std::int16_t x, std::int16_t y) override;
     void setDrawColour(std::int32_t colour) override;
     void clearPlot() override;
+    ControlSettings controlSettings() const override;
 
 public Q_SLOTS:
     void Command1_Click();
@@ -74,7 +87,7 @@ private:
     Readouts m_readouts;
     QTimer *m_timer = nullptr;
     RunKeeper *m_runKeeper = nullptr;
-    CirculationState m_state;
+    RecordedRun m_run;
     ErrorReporter m_reportError;
     Beep m_beep;
 };

@@ -2,7 +2,7 @@
 
 #include "formtable.h"
 #include "linecontrol.h"
-#include "twips.h"
+#include "plotpixels.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -13,17 +13,16 @@ namespace talbrix {
 
 namespace {
 
-// The drawing area inside the sunken border: 645 x 157 pixels.
-constexpr int drawingWidth = form::picture1.rect.width / twipsPerPixel - 2 * form::picture1.border;
-constexpr int drawingHeight = form::picture1.rect.height / twipsPerPixel - 2 * form::picture1.border;
+using form::drawingHeight;
+using form::drawingWidth;
 
 // When a screen reports no usable refresh rate.
 constexpr qreal fallbackRefreshHertz = 60;
 
-// 0xBBGGRR: red in the low byte, blue in the high byte.
 QColor colourFromValue(std::int32_t value)
 {
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    const form::Rgb rgb = form::rgbOf(value);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 } // namespace
@@ -59,14 +58,11 @@ void PlotArea::createGrid()
 
 void PlotArea::plotPoint(std::int16_t x, std::int16_t y)
 {
-    if (x < 0 || y < 0)
+    const auto pixel = form::plotPixel(x, y);
+    if (!pixel)
         return;
-    const int column = x / twipsPerPixel;
-    const int row = y / twipsPerPixel;
-    if (column >= drawingWidth || row >= drawingHeight)
-        return;
-    m_points.setPixelColor(column, row, m_drawColour);
-    m_newPoints |= QRect(contentsRect().topLeft() + QPoint(column, row), QSize(1, 1));
+    m_points.setPixelColor(pixel->column, pixel->row, m_drawColour);
+    m_newPoints |= QRect(contentsRect().topLeft() + QPoint(pixel->column, pixel->row), QSize(1, 1));
     if (!m_sinceShown.isValid() || m_sinceShown.nsecsElapsed() >= m_frameNanoseconds) {
         showNewPoints();
     } else if (!m_showLater.isActive()) {

@@ -15,17 +15,17 @@ void Readouts::publish(Readout readout, Number value, TextForm form)
 {
     toText(value, form, m_buffer);
     const QLatin1String text(m_buffer.data(), static_cast<qsizetype>(m_buffer.size()));
-    QLineEdit *box = m_boxes.at(static_cast<std::size_t>(static_cast<int>(readout) - 1));
+    QLineEdit *shown = box(readout);
     // Most readouts repeat their text tick after tick. Rewriting an identical
     // text would only repaint the box and move a reader's cursor; comparing
     // with the Latin-1 text as it stands allocates nothing.
-    if (box->text() != text)
-        box->setText(text);
+    if (shown->text() != text)
+        shown->setText(text);
 }
 
 std::string Readouts::heartRateText() const
 {
-    return m_boxes[7]->text().toStdString();
+    return box(Readout::Text8)->text().toStdString();
 }
 
 } // namespace talbrix

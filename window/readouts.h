@@ -21,6 +21,8 @@ public:
     std::string heartRateText() const;
 
 private:
+    QLineEdit *box(Readout readout) const { return m_boxes.at(static_cast<std::size_t>(readout) - 1); }
+
     std::array<QLineEdit *, readoutCount> m_boxes;
     std::string m_buffer; // reused for every conversion
 };

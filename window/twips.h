@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formtable.h"
+#include "plotpixels.h"
 
 #include <QPoint>
 #include <QRect>
@@ -11,12 +11,10 @@ namespace talbrix {
 // coordinate of the layout is a multiple of 15, so the conversion to Qt's
 // device-independent pixels is an exact division; Qt's high-DPI scaling then
 // takes care of any other display scale.
-inline constexpr int twipsPerPixel = form::twipsPerPixel;
-
 constexpr int tw(int twips)
 {
-    Q_ASSERT(twips % twipsPerPixel == 0);
-    return twips / twipsPerPixel;
+    Q_ASSERT(twips % form::twipsPerPixel == 0);
+    return form::pixels(twips);
 }
 
 constexpr QRect tw(int left, int top, int width, int height)

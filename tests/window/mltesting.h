@@ -2,6 +2,7 @@
 
 #include "memorywindow.h"
 #include "ml.h"
+#include "plotpixels.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -84,8 +85,10 @@ inline void verifyPlot(const QImage &shown, const QImage &blank, const std::vect
 {
     std::map<std::pair<int, int>, QRgb> expected;
     for (const talbrix::PlottedPoint &p : points)
-        if (p.x >= 0 && p.y >= 0 && p.x / 15 < 645 && p.y / 15 < 157)
-            expected[{ p.x / 15, p.y / 15 }] = qRgb(p.colour & 0xFF, (p.colour >> 8) & 0xFF, (p.colour >> 16) & 0xFF);
+        if (const auto pixel = talbrix::form::plotPixel(p.x, p.y)) {
+            const talbrix::form::Rgb rgb = talbrix::form::rgbOf(p.colour);
+            expected[{ pixel->column, pixel->row }] = qRgb(rgb.red, rgb.green, rgb.blue);
+        }
     int differing = 0;
     for (int row = 0; row < 157; ++row)
         for (int column = 0; column < 645; ++column) {

@@ -118,7 +118,7 @@ void FormTest::everyControlAsTheTableSays()
         // The load step rewrites Text1, Text3 and Text5; the others keep their
         // creation texts, even where they disagree with the sliders.
         const char *const atLoad[] = { " 40", nullptr, " 0", nullptr, " 0" };
-        const char *expected = index < 5 && atLoad[index] ? atLoad[index] : talbrix::readoutCreationTexts[index];
+        const char *expected = index < 5 && atLoad[index] ? atLoad[index] : design.text;
         QCOMPARE(box->text(), nameOf(expected));
     }
     for (std::size_t index = 0; index < form::sliders.size(); ++index) {
@@ -126,8 +126,8 @@ void FormTest::everyControlAsTheTableSays()
         const auto *slider = control<QSlider>(window, nameOf(design.name));
         QCOMPARE(slider->geometry(), pixels(design.rect));
         QCOMPARE(slider->accessibleName(), captionOf(design.caption));
-        QCOMPARE(slider->value(), talbrix::sliderLoadPositions[index]);
-        QCOMPARE(window.readSlider(static_cast<int>(index) + 1), talbrix::sliderLoadPositions[index]);
+        QCOMPARE(slider->value(), design.position);
+        QCOMPARE(window.readSlider(static_cast<int>(index) + 1), design.position);
         QCOMPARE(QList({ slider->minimum(), slider->maximum(), slider->singleStep(), slider->pageStep() }),
             QList({ 0, 10, 1, 5 }));
     }

@@ -7,7 +7,8 @@
 #include "memorywindow.h"
 #include "runkeeper.h"
 #include "runtimeerror.h"
-#include "scenariorunner.h"
+#include "linesource.h"
+#include "tracerun.h"
 #include "tracewriter.h"
 
 #include <QAction>
@@ -62,17 +63,14 @@ QByteArray contents(const QString &path)
 QByteArray runnerTrace(const QString &path)
 {
     std::FILE *in = std::fopen(QFile::encodeName(path).constData(), "rb");
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-    if (talbrix::runScenario(in, "'run'", out, err) != talbrix::scenarioOk)
-        return "<failed>";
+    if (!in)
+        return "<missing>";
+    talbrix::FileLines lines(in);
+    QByteArray text;
+    talbrix::TraceWriter trace([&](std::string_view block) { text.append(block.data(), qsizetype(block.size())); });
+    const bool done = talbrix::writeTrace(lines, trace).outcome == talbrix::TraceRun::Outcome::Done;
     std::fclose(in);
-    std::rewind(out);
-    QFile trace;
-    QByteArray text = trace.open(out, QIODevice::ReadOnly) ? trace.readAll() : QByteArray();
-    std::fclose(out);
-    std::fclose(err);
-    return text;
+    return done ? text : QByteArray("<failed>");
 }
 
 // A quiet window whose file dialogs answer with a chosen path and whose

@@ -1,6 +1,6 @@
 #include "runrecorder.h"
 
-#include "controlvalues.h"
+#include "formtable.h"
 
 namespace talbrix {
 namespace {
@@ -25,7 +25,11 @@ void appendChanges(std::string &text, const ControlSettings &from, const Control
 
 ControlSettings loadSettings()
 {
-    return { sliderLoadPositions, OptionSelection::None, readoutCreationTexts[7] };
+    ControlSettings settings;
+    for (std::size_t i = 0; i < settings.sliders.size(); ++i)
+        settings.sliders[i] = form::sliders[i].position;
+    settings.text8 = form::textOf(Readout::Text8).text;
+    return settings;
 }
 
 RunRecorder::RunRecorder()

@@ -1,28 +1,11 @@
 #pragma once
 
-#include "windowinterface.h"
+#include "runwindow.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 namespace talbrix {
-
-// Which of the two option buttons is selected. At load neither is, and no
-// click can return there: a radio button is only ever replaced by the other.
-enum class OptionSelection { None, Fibrillate, Defibrillate };
-
-// Everything a tick reads from the controls that a user can change.
-struct ControlSettings {
-    std::array<std::int32_t, sliderCount> sliders {}; // Slider1..Slider6, 0..10
-    OptionSelection option = OptionSelection::None;
-    std::string text8; // UTF-8, as the tick reads it
-
-    bool operator==(const ControlSettings &) const = default;
-};
-
-// The controls as the window creates them.
-ControlSettings loadSettings();
 
 // Keeps a run as a scenario while it happens. Before each tick the window
 // hands over the controls as that tick reads them, and after it the text the

@@ -1,5 +1,7 @@
 #include "memorywindow.h"
 
+#include "formtable.h"
+
 #include <stdexcept>
 
 namespace talbrix {
@@ -20,10 +22,11 @@ std::size_t sliderIndex(int slider)
 } // namespace
 
 MemoryWindow::MemoryWindow()
-    : m_sliders(sliderLoadPositions)
 {
+    for (std::size_t i = 0; i < m_sliders.size(); ++i)
+        m_sliders[i] = form::sliders[i].position;
     for (std::size_t i = 0; i < m_texts.size(); ++i)
-        m_texts[i] = readoutCreationTexts[i];
+        m_texts[i] = form::texts[i].text;
 }
 
 std::int32_t MemoryWindow::readSlider(int slider)
@@ -59,6 +62,18 @@ void MemoryWindow::setDrawColour(std::int32_t colour)
 void MemoryWindow::clearPlot()
 {
     m_points.clear();
+}
+
+ControlSettings MemoryWindow::controlSettings() const
+{
+    ControlSettings settings;
+    settings.sliders = m_sliders;
+    if (m_option1)
+        settings.option = OptionSelection::Fibrillate;
+    else if (m_option2)
+        settings.option = OptionSelection::Defibrillate;
+    settings.text8 = text(Readout::Text8);
+    return settings;
 }
 
 void MemoryWindow::setSlider(int slider, std::int32_t position)

@@ -1,45 +1,30 @@
-#include "scenariorunner.h"
+#include "sessiontesting.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace talbrix {
 namespace {
 
+using Outcome = TraceRun::Outcome;
+
 struct RunResult {
-    int status;
+    Outcome outcome;
     std::vector<std::string> rows;
     std::string errors;
 };
 
-std::string readAll(std::FILE *file)
-{
-    std::rewind(file);
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    std::fclose(file);
-    return text;
-}
-
 RunResult run(const std::string &scenario)
 {
-    std::FILE *input = std::tmpfile();
-    std::fwrite(scenario.data(), 1, scenario.size(), input);
-    std::rewind(input);
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-    const int status = runScenario(input, "'test'", out, err);
-    std::fclose(input);
-    RunResult result { status, {}, readAll(err) };
-    std::istringstream lines(readAll(out));
-    for (std::string line; std::getline(lines, line);)
-        result.rows.push_back(line);
+    const sessiontesting::Traced traced = sessiontesting::traceOf(scenario);
+    RunResult result { traced.result.outcome, {}, traced.result.message };
+    for (std::size_t start = 0; start < traced.trace.size();) {
+        const std::size_t end = traced.trace.find('\n', start);
+        result.rows.push_back(traced.trace.substr(start, end - start));
+        start = end + 1;
+    }
     return result;
 }
 
@@ -53,10 +38,10 @@ std::string cell(const std::string &row, int column)
     return row.substr(start, row.find(',', start) - start);
 }
 
-TEST(ScenarioRunner, HeaderLoadRowAndOneRowPerTick)
+TEST(Trace, HeaderLoadRowAndOneRowPerTick)
 {
     const RunResult result = run("ticks 3\n");
-    EXPECT_EQ(result.status, scenarioOk);
+    EXPECT_EQ(result.outcome, Outcome::Done);
     ASSERT_EQ(result.rows.size(), 5u);
     EXPECT_EQ(result.rows[0].rfind("tick,simTime,beatStart,", 0), 0u);
     EXPECT_EQ(result.rows[1],
@@ -69,7 +54,7 @@ TEST(ScenarioRunner, HeaderLoadRowAndOneRowPerTick)
     EXPECT_EQ(cell(result.rows[4], 0), "3");
 }
 
-TEST(ScenarioRunner, CommandsActBetweenTicks)
+TEST(Trace, CommandsActBetweenTicks)
 {
     const RunResult result = run("slider 2 10\nticks 1\nfibrillate\nslider 2 0\nticks 1\n");
     ASSERT_EQ(result.rows.size(), 4u);
@@ -77,22 +62,22 @@ TEST(ScenarioRunner, CommandsActBetweenTicks)
     EXPECT_EQ(cell(result.rows[3], 18), "0.360000014");
 }
 
-TEST(ScenarioRunner, TypedTextIsQuotedWithInnerQuotesDoubled)
+TEST(Trace, TypedTextIsQuotedWithInnerQuotesDoubled)
 {
     const RunResult result = run("text8 say \"hi\", then 1\nticks 1\n");
     ASSERT_EQ(result.rows.size(), 3u);
     EXPECT_NE(result.rows[2].find(",\"say \"\"hi\"\", then 1\","), std::string::npos) << result.rows[2];
 }
 
-TEST(ScenarioRunner, BadLineKeepsTheRowsAlreadyPrinted)
+TEST(Trace, BadLineKeepsTheRowsAlreadyPrinted)
 {
     const RunResult result = run("ticks 2\n\n# fine\nslider 9 1\nticks 5\n");
-    EXPECT_EQ(result.status, scenarioBadLine);
+    EXPECT_EQ(result.outcome, Outcome::BadLine);
     EXPECT_EQ(result.rows.size(), 4u);
     EXPECT_EQ(result.errors.rfind("line 4: ", 0), 0u) << result.errors;
 }
 
-TEST(ScenarioRunner, BeatAndClearedColumnsMarkTheBoundaryTicks)
+TEST(Trace, BeatAndClearedColumnsMarkTheBoundaryTicks)
 {
     const RunResult result = run("ticks 4827\n");
     ASSERT_EQ(result.rows.size(), 4829u);

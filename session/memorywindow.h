@@ -1,7 +1,6 @@
 #pragma once
 
-#include "controlvalues.h"
-#include "windowinterface.h"
+#include "runwindow.h"
 
 #include <array>
 #include <cstdint>
@@ -21,7 +20,7 @@ struct PlottedPoint {
 // buttons, the thirteen text boxes (starting from their creation texts) and
 // the points plotted since the last clear. Published values are rendered
 // exactly as the real window renders them.
-class MemoryWindow : public WindowInterface {
+class MemoryWindow : public RunWindow {
 public:
     MemoryWindow();
 
@@ -32,6 +31,7 @@ public:
     void plotPoint(std::int16_t x, std::int16_t y) override;
     void setDrawColour(std::int32_t colour) override;
     void clearPlot() override;
+    ControlSettings controlSettings() const override;
 
     void setSlider(int slider, std::int32_t position);
     void selectFibrillation(); // Option1 on, Option2 off
@@ -46,7 +46,7 @@ public:
     std::int32_t drawColour() const { return m_drawColour; }
 
 private:
-    std::array<std::int32_t, sliderCount> m_sliders;
+    std::array<std::int32_t, sliderCount> m_sliders {};
     std::array<std::string, readoutCount> m_texts;
     bool m_option1 = false;
     bool m_option2 = false;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "circulation.h"
+#include "circulationstate.h"
+#include "runrecorder.h"
+
+#include <cstdint>
+#include <string>
+
+namespace talbrix {
+
+class RunWindow;
+
+// A run of the model as a user makes it: the state, and (when recording) the
+// record of what the controls held at every tick, from which the run can be
+// saved as a scenario. Whatever drives the run, the real window, the page or a
+// replay, ticks it here, so every edition records alike.
+class RecordedRun {
+public:
+    using TickFunction = TickOutcome (*)(CirculationState &, WindowInterface &);
+
+    explicit RecordedRun(bool recording = true)
+        : m_recording(recording)
+    {
+    }
+
+    // The load step: the model's starting state and the readouts it writes.
+    void load(WindowInterface &window) { loadCirculation(m_state, window); }
+
+    // One tick, recorded as the controls hold it now. A run-time error
+    // propagates; the failed tick stays in the record, as the user ran it.
+    TickOutcome tick(RunWindow &window);
+
+    CirculationState &state() { return m_state; }
+    const CirculationState &state() const { return m_state; }
+    std::uint64_t ticks() const { return m_ticks; }
+    // The run so far as scenario text, ending with the controls as `window`
+    // holds them now.
+    std::string scenario(const RunWindow &window) const;
+
+    // Tests put a failing tick here; everyone else runs the model's own.
+    void setTickFunction(TickFunction function) { m_tick = function; }
+
+private:
+    CirculationState m_state;
+    RunRecorder m_recorder;
+    TickFunction m_tick = &talbrix::runTick;
+    std::uint64_t m_ticks = 0;
+    bool m_recording;
+};
+
+} // namespace talbrix

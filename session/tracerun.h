@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace talbrix {
+
+class LineSource;
+class TraceWriter;
+
+// How writing a scenario's whole trace ended.
+struct TraceRun {
+    enum class Outcome {
+        Done,
+        BadLine, // message: "line L: reason"
+        ReadError, // message: why the input could not be read ("Is a directory")
+        RuntimeError, // message: "tick T: error"
+        WriteError, // message: "write error: reason"; the trace stopped there
+    };
+    Outcome outcome = Outcome::Done;
+    std::string message;
+};
+
+// Replays a scenario from load, writing the CSV trace of every tick: the
+// header, the load row and one row per tick. Rows already written stay when
+// a later line fails; the trace is flushed before this returns.
+TraceRun writeTrace(LineSource &scenario, TraceWriter &trace);
+
+} // namespace talbrix

@@ -1,0 +1,63 @@
+#include "runmenu.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMenu>
+#include <QWidget>
+
+namespace talbrix {
+
+RunMenu::RunMenu(QWidget &window)
+    : QObject(&window)
+    , m_window(window)
+    , m_savePicture(addAction("savePicture", tr("Save &Picture..."), {}))
+    , m_saveTable(addAction("saveRunAsTable", tr("Save Run as &Table..."), {}))
+    , m_saveScenario(addAction("saveRunAsScenario", tr("Save Run as &Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_S)))
+    , m_openScenario(addAction("openScenario", tr("&Open Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_O)))
+{
+    setObjectName(QStringLiteral("runMenu"));
+}
+
+QAction *RunMenu::addAction(const char *name, const QString &text, const QKeySequence &shortcut)
+{
+    auto *action = new QAction(text, &m_window);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    m_window.addAction(action);
+    return action;
+}
+
+void RunMenu::show(const QPoint &globalPosition)
+{
+    if (m_held)
+        return;
+    QMenu menu(&m_window);
+    menu.setObjectName(QStringLiteral("runMenu"));
+    menu.addActions(m_window.actions());
+    menu.exec(globalPosition);
+}
+
+bool RunMenu::handleMenuKey(const QKeyEvent &event)
+{
+    if (event.key() != Qt::Key_F10 || event.modifiers() != Qt::ShiftModifier)
+        return false;
+    QWidget *focus = m_window.focusWidget();
+    if (!focus)
+        focus = &m_window;
+    // A text box keeps its own edit menu for the keyboard too.
+    if (auto *box = qobject_cast<QLineEdit *>(focus)) {
+        const QPoint at = box->rect().center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, box->mapToGlobal(at));
+        QCoreApplication::sendEvent(box, &menuEvent);
+        return true;
+    }
+    show(focus->mapToGlobal(focus->rect().center()));
+    return true;
+}
+
+} // namespace talbrix

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+
+class QAction;
+class QKeyEvent;
+class QKeySequence;
+class QPoint;
+class QString;
+class QWidget;
+
+namespace talbrix {
+
+// The run commands on the window: the context menu (anywhere but inside a
+// text box, which keeps its own edit menu; also the Menu key and Shift+F10)
+// and the shortcuts, never on the form, whose layout is fixed. Each command
+// is an action of the window, named for tests and wired by whoever carries
+// it out.
+class RunMenu : public QObject {
+    Q_OBJECT
+
+public:
+    explicit RunMenu(QWidget &window);
+
+    QAction *savePicture() const { return m_savePicture; }
+    QAction *saveTable() const { return m_saveTable; }
+    QAction *saveScenario() const { return m_saveScenario; }
+    QAction *openScenario() const { return m_openScenario; }
+
+    // The menu at a global position; the Menu key and Shift+F10 show it at the
+    // focused control's centre. Nothing shows while the commands are held.
+    void show(const QPoint &globalPosition);
+    // Shift+F10 on a control that has no menu of its own; true when handled.
+    bool handleMenuKey(const QKeyEvent &event);
+    // While a command runs, no other can start.
+    void hold(bool held) { m_held = held; }
+    bool held() const { return m_held; }
+
+private:
+    QAction *addAction(const char *name, const QString &text, const QKeySequence &shortcut);
+
+    QWidget &m_window;
+    QAction *m_savePicture;
+    QAction *m_saveTable;
+    QAction *m_saveScenario;
+    QAction *m_openScenario;
+    bool m_held = false;
+};
+
+} // namespace talbrix
