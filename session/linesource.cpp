@@ -1,8 +1,6 @@
 #include "linesource.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <sys/types.h>
 
 namespace talbrix {
 
@@ -17,23 +15,29 @@ std::optional<std::string_view> TextLines::next()
     return line;
 }
 
-void FileLines::Free::operator()(char *p) const
-{
-    std::free(p);
-}
-
 std::optional<std::string_view> FileLines::next()
 {
-    char *buffer = m_buffer.release();
-    const ssize_t length = ::getline(&buffer, &m_capacity, m_file);
-    m_error = length < 0 && std::ferror(m_file) ? errno : 0;
-    m_buffer.reset(buffer);
-    if (length <= 0)
+    if (m_ended)
         return std::nullopt;
-    std::string_view line(buffer, static_cast<std::size_t>(length));
-    if (line.back() == '\n')
-        line.remove_suffix(1);
-    return line;
+    m_line.clear();
+    int c = 0;
+    while ((c = getc_unlocked(m_file)) != EOF && c != '\n') {
+        m_line += static_cast<char>(c);
+        if (m_line.size() > m_longest) {
+            m_ended = true; // the rest is not read: the line is refused
+            return m_line;
+        }
+    }
+    if (c == EOF) {
+        m_ended = true;
+        if (std::ferror(m_file)) {
+            m_error = errno != 0 ? errno : EIO;
+            return std::nullopt;
+        }
+        if (m_line.empty())
+            return std::nullopt;
+    }
+    return m_line;
 }
 
 } // namespace talbrix

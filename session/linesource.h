@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace talbrix {
@@ -38,11 +38,15 @@ private:
     std::size_t m_position = 0;
 };
 
-// Reads a stdio stream, telling a read error apart from the end.
+// Reads a stdio stream, telling a read error apart from the end. A line
+// longer than `longest` bytes comes back cut to its first longest + 1 bytes
+// and ends the reading, so that input with no line feeds (/dev/zero) takes
+// bounded memory and time; the reader refuses such a line.
 class FileLines : public LineSource {
 public:
-    explicit FileLines(std::FILE *file)
+    FileLines(std::FILE *file, std::size_t longest)
         : m_file(file)
+        , m_longest(longest)
     {
     }
 
@@ -50,13 +54,11 @@ public:
     int error() const override { return m_error; }
 
 private:
-    struct Free {
-        void operator()(char *p) const;
-    };
     std::FILE *m_file;
-    std::unique_ptr<char, Free> m_buffer;
-    std::size_t m_capacity = 0;
+    std::size_t m_longest;
+    std::string m_line;
     int m_error = 0;
+    bool m_ended = false;
 };
 
 } // namespace talbrix

@@ -2,9 +2,20 @@
 
 namespace talbrix {
 
+std::string tooLargeToOpen()
+{
+    return "larger than " + std::to_string(maxOpenedBytes >> 20) + " MB: not a Talbrix run";
+}
+
 std::unique_ptr<ReplayJob> ReplayJob::opening(std::string scenario)
 {
-    return std::unique_ptr<ReplayJob>(new ReplayJob(std::move(scenario), std::nullopt));
+    const bool tooLarge = scenario.size() > maxOpenedBytes;
+    auto job = std::unique_ptr<ReplayJob>(new ReplayJob(tooLarge ? std::string() : std::move(scenario), std::nullopt));
+    if (tooLarge) {
+        job->m_error = tooLargeToOpen();
+        job->m_status = Status::Refused;
+    }
+    return job;
 }
 
 std::unique_ptr<ReplayJob> ReplayJob::table(std::string scenario, TraceWriter::Sink sink)

@@ -13,6 +13,14 @@
 
 namespace talbrix {
 
+// The largest file an edition opens as a run: every scenario a user or a
+// teacher makes is far smaller (an hour of busy slider work records a few
+// hundred kilobytes), and a larger one is refused before it is held twice in
+// memory and checked.
+inline constexpr std::size_t maxOpenedBytes = std::size_t { 64 } << 20;
+// Why such a file is refused.
+std::string tooLargeToOpen();
+
 // A replay that an edition runs a slice at a time while it shows progress
 // and offers Cancel: opening a scenario, or writing the table of a run. The
 // text is checked whole first (a bad line refuses the file before any tick
@@ -28,7 +36,8 @@ public:
         Failed, // the replay stopped at a tick
     };
 
-    // Replays `scenario` recording, for the window to go on from.
+    // Replays `scenario` recording, for the window to go on from; refused at
+    // once when it is larger than maxOpenedBytes.
     static std::unique_ptr<ReplayJob> opening(std::string scenario);
     // Replays `scenario` writing its trace to `sink`, as talbrix-trace prints
     // it. A sink that throws TraceWriteError fails the job with its reason.

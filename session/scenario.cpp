@@ -1,6 +1,8 @@
 #include "scenario.h"
 
 #include <charconv>
+#include <cstdint>
+#include <optional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -45,6 +47,34 @@ std::optional<std::uint64_t> parseWhole(std::string_view word)
     if (error != std::errc {} || end != word.data() + word.size())
         return std::nullopt;
     return value;
+}
+
+// The UTF-16 units of a UTF-8 text, or nothing when it is not UTF-8 (an
+// overlong form, a surrogate, a stray or missing continuation byte).
+std::optional<std::size_t> utf16Units(std::string_view text)
+{
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+            : lead >= 0xF0 && lead < 0xF5                                                                ? 4
+                                                                                                         : 0;
+        if (length == 0 || i + static_cast<std::size_t>(length) > text.size())
+            return std::nullopt;
+        std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            code = code << 6 | (next & 0x3Fu);
+        }
+        constexpr std::uint32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+            return std::nullopt;
+        units += code >= 0x10000 ? 2 : 1;
+        i += static_cast<std::size_t>(length);
+    }
+    return units;
 }
 
 ParsedLine invalid(std::string reason)
@@ -96,6 +126,12 @@ ParsedLine parseScenarioLine(std::string_view line)
     const std::string_view rest = line.substr(first);
     if (rest.substr(0, text8.size()) == text8 && (rest.size() == text8.size() || isBlank(rest[text8.size()]))) {
         const std::string_view text = rest.size() > text8.size() ? rest.substr(text8.size() + 1) : std::string_view {};
+        const auto units = utf16Units(text);
+        if (!units)
+            return invalid("text8 must be UTF-8 text, got " + quoted(text, 24));
+        if (*units > maxText8Units)
+            return invalid("text8 holds at most " + std::to_string(maxText8Units) + " characters, got "
+                + std::to_string(*units));
         return { Text8Command { std::string(text) }, {} };
     }
 
@@ -120,6 +156,10 @@ ParsedLine ScenarioReader::parseNext(std::string_view line)
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     if (++m_lineNumber == 1 && line.substr(0, byteOrderMark.size()) == byteOrderMark)
         line.remove_prefix(byteOrderMark.size());
+    if (line.size() > maxLineBytes)
+        return invalid("longer than " + std::to_string(maxLineBytes) + " bytes: not a scenario line");
+    if (line.find('\0') != std::string_view::npos)
+        return invalid("not a UTF-8 text file (the line holds a NUL byte)");
     return parseScenarioLine(line);
 }
 

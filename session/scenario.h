@@ -8,6 +8,15 @@
 
 namespace talbrix {
 
+// Limits that every reader of a scenario applies alike. A line is a command
+// of a few words, or a typed heart rate: no line needs more than this, and a
+// file with a longer one (a binary file, /dev/zero) is refused at that line
+// instead of being read into memory without end.
+inline constexpr std::size_t maxLineBytes = 131072;
+// Text8 holds what the heart-rate box can hold and show whole: at most 32,767
+// characters (counted as the box counts them, in UTF-16 units) of UTF-8.
+inline constexpr std::size_t maxText8Units = 32767;
+
 // The commands of a scenario file, one per line.
 struct SliderCommand {
     int slider; // 1..6
@@ -37,8 +46,9 @@ ParsedLine parseScenarioLine(std::string_view line);
 
 // Reads a scenario line after line (each without its line feed), numbering
 // the lines from 1. A UTF-8 byte-order mark at the very start of the first
-// line, as some editors write, is not part of it. Messages about a line read
-// "line L: reason".
+// line, as some editors write, is not part of it. A line longer than
+// maxLineBytes, or holding a NUL byte (a binary file, or text in UTF-16), is
+// refused. Messages about a line read "line L: reason".
 class ScenarioReader {
 public:
     ParsedLine parseNext(std::string_view line);

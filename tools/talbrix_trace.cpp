@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -16,14 +17,20 @@ constexpr int statusBadInput = 2; // usage, an unreadable scenario or a bad line
 constexpr int statusRuntimeError = 3;
 constexpr int statusWriteError = 4; // the trace could not be written whole
 
-constexpr const char *usage = "usage: talbrix-trace [SCENARIO_FILE]\n"
-                              "Runs the scenario (standard input when no file is named) and prints the CSV trace.\n"
-                              "Exit status: 0 done; 2 usage, unreadable scenario or bad line; 3 run-time error in a\n"
-                              "tick; 4 the trace could not be written whole.\n";
+constexpr const char *usage
+    = "usage: talbrix-trace [SCENARIO_FILE]\n"
+      "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace.\n"
+      "Exit status: 0 done; 2 usage, unreadable scenario or bad line; 3 run-time error in a\n"
+      "tick; 4 the trace could not be written whole.\n";
+
+void cannotRead(const std::string &source, int error)
+{
+    std::fprintf(stderr, "cannot read %s: %s\n", source.c_str(), std::generic_category().message(error).c_str());
+}
 
 int run(std::FILE *file, const std::string &source)
 {
-    talbrix::FileLines lines(file);
+    talbrix::FileLines lines(file, talbrix::maxLineBytes);
     talbrix::TraceWriter trace(stdout);
     const talbrix::TraceRun result = talbrix::writeTrace(lines, trace);
     using Outcome = talbrix::TraceRun::Outcome;
@@ -34,7 +41,7 @@ int run(std::FILE *file, const std::string &source)
         std::fprintf(stderr, "%s\n", result.message.c_str());
         return statusBadInput;
     case Outcome::ReadError:
-        std::fprintf(stderr, "cannot read %s: %s\n", source.c_str(), result.message.c_str());
+        cannotRead(source, lines.error());
         return statusBadInput;
     case Outcome::RuntimeError:
         std::fprintf(stderr, "%s\n", result.message.c_str());
@@ -49,20 +56,23 @@ int run(std::FILE *file, const std::string &source)
 } // namespace
 
 // talbrix-trace [SCENARIO_FILE]: runs a scenario (standard input when no file
-// is named) and prints the CSV trace of every tick.
+// is named, or for -) and prints the CSV trace of every tick.
 int main(int argc, char **argv)
 {
-    if (argc > 2) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return std::fflush(stdout) == 0 ? statusOk : statusWriteError;
+    }
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-' && argv[1][1] != '\0')) {
         std::fputs(usage, stderr);
         return statusBadInput;
     }
-    if (argc == 1)
+    if (argc == 1 || std::strcmp(argv[1], "-") == 0)
         return run(stdin, "standard input");
     const std::string name = talbrix::quoted(argv[1], std::string::npos);
     std::FILE *file = std::fopen(argv[1], "rb");
     if (!file) {
-        const std::string reason = std::generic_category().message(errno);
-        std::fprintf(stderr, "talbrix-trace: cannot open %s: %s\n", name.c_str(), reason.c_str());
+        cannotRead(name, errno);
         return statusBadInput;
     }
     const int status = run(file, name);

@@ -13,6 +13,7 @@
 #include "twips.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
@@ -272,6 +273,15 @@ void Ml::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     for (const LineControl *line : m_controls.windowLines)
         line->paint(painter, palette(), QPoint(0, 0), event->rect());
+}
+
+// A run with ticks since it was opened or saved is not thrown away unasked.
+void Ml::closeEvent(QCloseEvent *event)
+{
+    if (m_runKeeper->mayDiscardRun())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void Ml::changeEvent(QEvent *event)

@@ -47,6 +47,7 @@ public:
 
     // The run so far as scenario text, ending with the controls as they are.
     std::string scenario() const { return m_run.scenario(*this); }
+    std::uint64_t ticks() const { return m_run.ticks(); }
     // Takes over a replayed run: every control a tick reads or writes as the
     // replay left them, its trace since the last clear, its state and record.
     // The timer stays off, waiting for Start.
@@ -71,6 +72,7 @@ public Q_SLOTS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -67,6 +67,11 @@ RunKeeper::RunKeeper(Ml &window)
         return chooseWithDialog(&m_window, caption, path, filter, forSaving);
     })
     , m_report([this](const QString &message) { QMessageBox::warning(&m_window, m_window.windowTitle(), message); })
+    , m_askToSave([this] {
+        return QMessageBox::question(&m_window, m_window.windowTitle(),
+            tr("The run has ticks that are not saved. Save it as a scenario before closing?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    })
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
 {
     setObjectName(QStringLiteral("runKeeper"));
@@ -95,6 +100,23 @@ void RunKeeper::showMenu(const QPoint &globalPosition)
 bool RunKeeper::handleMenuKey(const QKeyEvent &event)
 {
     return m_menu->handleMenuKey(event);
+}
+
+bool RunKeeper::mayDiscardRun()
+{
+    if (m_menu->held())
+        return false;
+    if (m_window.ticks() == m_keptTicks)
+        return true; // nothing ran since the run was opened or saved
+    switch (m_askToSave()) {
+    case QMessageBox::Save:
+        chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
+        return m_window.ticks() == m_keptTicks;
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // --- Choosing files ----------------------------------------------------------
@@ -138,8 +160,16 @@ bool RunKeeper::openScenario(const QString &path)
         m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), reason));
         return false;
     };
-    if (QFileInfo(path).isDir())
+    // Only a whole file can be checked before it is replayed: a pipe or a
+    // device has no end to wait for (a FIFO with no writer would never
+    // answer, /dev/zero never end).
+    const QFileInfo info(path);
+    if (info.isDir())
         return cannotOpen(tr("It is a folder."));
+    if (info.exists() && !info.isFile())
+        return cannotOpen(tr("It is not a regular file (a pipe or a device): save it as a file first."));
+    if (info.size() > static_cast<qint64>(maxOpenedBytes))
+        return cannotOpen(QString::fromStdString(tooLargeToOpen()));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return cannotOpen(file.errorString());
@@ -161,6 +191,7 @@ bool RunKeeper::openScenario(const QString &path)
         return false;
     }
     m_window.adoptRun(job->window(), job->takeRun());
+    m_keptTicks = m_window.ticks();
     return true;
 }
 
@@ -175,15 +206,27 @@ bool RunKeeper::cannotSave(const QString &path, const QString &reason, bool runK
     return false;
 }
 
+// Saving replaces a file by renaming a new one over it, which would turn a
+// device node or a pipe into a plain file and report success.
+bool RunKeeper::isSpecialFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
 // QSaveFile writes beside the target and renames only on commit, so a failed
 // save leaves whatever file was there untouched.
 bool RunKeeper::saveScenario(const QString &path)
 {
+    if (isSpecialFile(path))
+        return cannotSave(path, tr("It is not a regular file."), true);
     QSaveFile file(path);
     const std::string text = scenario();
     const auto size = static_cast<qint64>(text.size());
-    if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit()) {
+        m_keptTicks = m_window.ticks();
         return true;
+    }
     return cannotSave(path, file.errorString(), true);
 }
 
@@ -192,6 +235,8 @@ bool RunKeeper::saveTable(const QString &path)
     if (m_menu->held())
         return false;
     const Holding holding(*m_menu);
+    if (isSpecialFile(path))
+        return cannotSave(path, tr("It is not a regular file."), true);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return cannotSave(path, file.errorString(), true);
@@ -218,6 +263,8 @@ bool RunKeeper::savePicture(const QString &path)
 {
     // grab() renders at the screen's scale: a window at 200 % saves twice the
     // pixels, as it is shown.
+    if (isSpecialFile(path))
+        return cannotSave(path, tr("It is not a regular file."), false);
     const QPixmap picture = m_window.grab();
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit())

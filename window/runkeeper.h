@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -35,6 +36,9 @@ public:
         const QString &caption, const QString &suggestedPath, const QString &filter, bool forSaving)>;
     // Tells the user why a command failed.
     using MessageReporter = std::function<void(const QString &message)>;
+    // Asks whether to save a run before it is thrown away: a
+    // QMessageBox::Save, Discard or Cancel.
+    using SaveQuestion = std::function<int()>;
 
     explicit RunKeeper(Ml &window);
 
@@ -48,24 +52,32 @@ public:
     bool saveTable(const QString &path);
     bool savePicture(const QString &path);
 
+    // Before the window closes: true when nothing would be lost, or the user
+    // saved the run or chose to discard it.
+    bool mayDiscardRun();
+
     void showMenu(const QPoint &globalPosition);
     bool handleMenuKey(const QKeyEvent &event);
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setMessageReporter(MessageReporter reporter) { m_report = std::move(reporter); }
     void setReplayTick(RecordedRun::TickFunction tick) { m_replayTick = tick; }
+    void setSaveQuestion(SaveQuestion question) { m_askToSave = std::move(question); }
 
 private:
     void chooseAndOpen();
     void chooseAndSave(
         const QString &caption, const QString &suffix, const QString &filter, bool (RunKeeper::*save)(const QString &));
     bool cannotSave(const QString &path, const QString &reason, bool runKept);
+    static bool isSpecialFile(const QString &path);
     QString suggestedPath(const QString &suffix) const;
 
     Ml &m_window;
     RunMenu *m_menu;
     FileChooser m_chooseFile;
     MessageReporter m_report;
+    SaveQuestion m_askToSave;
+    std::uint64_t m_keptTicks = 0; // the run's ticks when it was last opened or saved
     RecordedRun::TickFunction m_replayTick = &runTick;
     QString m_folder; // where the last file was opened or saved
 };

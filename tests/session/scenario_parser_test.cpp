@@ -66,12 +66,38 @@ TEST(ScenarioParser, MessagesNameTheLimitAndShowEveryByte)
         EXPECT_EQ(parseScenarioLine(line).error, message);
 }
 
+// Text8 holds what the heart-rate box holds and shows whole, so a run kept in
+// a window replays as the file says (a 40,000-digit rate once came back cut,
+// bytes that are not UTF-8 as replacement characters).
+TEST(ScenarioParser, Text8HoldsWhatTheBoxCanHold)
+{
+    const std::string longest(32767, '9');
+    EXPECT_TRUE(parseScenarioLine("text8 " + longest).command);
+    EXPECT_EQ(parseScenarioLine("text8 " + longest + "9").error, "text8 holds at most 32767 characters, got 32768");
+    std::string astral; // U+1F600 takes two of the box's characters
+    for (int i = 0; i < 16384; ++i)
+        astral += "\xF0\x9F\x98\x80";
+    EXPECT_EQ(parseScenarioLine("text8 " + astral).error, "text8 holds at most 32767 characters, got 32768");
+    EXPECT_TRUE(parseScenarioLine("text8 \xC3\xA9\xE2\x82\xAC 72").command); // e acute, euro sign
+    for (const char *bytes : { "\xFF\xFE" "12", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80" })
+        EXPECT_EQ(parseScenarioLine(std::string("text8 ") + bytes).error.rfind("text8 must be UTF-8 text, got '\\x", 0),
+            0u)
+            << bytes;
+}
+
 TEST(ScenarioParser, ReaderNumbersLinesAndSkipsAByteOrderMarkAtTheStart)
 {
     ScenarioReader reader;
     EXPECT_TRUE(reader.parseNext("\xEF\xBB\xBFticks 5").command);
     const ParsedLine second = reader.parseNext("\xEF\xBB\xBFticks 5");
     EXPECT_EQ(reader.message(second.error), "line 2: unknown command '\\xEF\\xBB\\xBFticks'");
+    // A binary file, or text in UTF-16, is not taken line by line for
+    // commands it cannot hold; nor is a line no scenario needs.
+    reader.parseNext(std::string("ticks 5\0", 8));
+    EXPECT_EQ(reader.message(reader.parseNext(std::string("\xFF\xFEt\0i\0", 6)).error),
+        "line 4: not a UTF-8 text file (the line holds a NUL byte)");
+    EXPECT_EQ(reader.parseNext("text8 " + std::string(maxLineBytes, '1')).error,
+        "longer than 131072 bytes: not a scenario line");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/bin/sh
-# End-to-end checks of the talbrix-trace executable: file and standard input
-# give the same trace, a bad line exits 2 after the rows already printed,
+# End-to-end checks of the talbrix-trace executable: file, standard input, a
+# pipe and a FIFO give the same trace, endless input is refused, a bad line exits 2 after the rows already printed,
 # input that cannot be opened or read exits 2 saying why, output that cannot
 # be written exits 4 saying why, and a leading byte-order mark is accepted.
 set -u
@@ -27,7 +27,7 @@ expect() {
     exit 1
 }
 "$trace" "$work/missing" > /dev/null 2> "$work/err"; status=$?
-expect 2 "talbrix-trace: cannot open '$work/missing': No such file or directory"
+expect 2 "cannot read '$work/missing': No such file or directory"
 "$trace" "$work" > /dev/null 2> "$work/err"; status=$?
 expect 2 "cannot read '$work': Is a directory"
 "$trace" < "$work" > /dev/null 2> "$work/err"; status=$?
@@ -45,6 +45,26 @@ printf 'ticks 10000000000\n' > "$work/long"
 (trap '' PIPE; timeout 60 "$trace" "$work/long" 2> "$work/err"; echo $? > "$work/status") | head -c 1 > /dev/null
 status=$(cat "$work/status")
 expect 4 "write error: Broken pipe"
+
+# Input with no line ends, even under a memory limit, is refused at once
+# (it used to grow by hundreds of megabytes a second, or print a header and
+# exit 0 when memory ran out).
+timeout 10 "$trace" /dev/zero > /dev/null 2> "$work/err"; status=$?
+expect 2 "line 1: longer than 131072 bytes: not a scenario line"
+(ulimit -v 400000; timeout 10 "$trace" /dev/zero > /dev/null 2> "$work/err"); status=$?
+expect 2 "line 1: longer than 131072 bytes: not a scenario line"
+# A pipe and a FIFO read to their end, as a file.
+cat "$work/scenario" | "$trace" - > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+cmp -s "$work/out" "$work/from-file" || { echo "a piped scenario gave another trace"; exit 1; }
+mkfifo "$work/fifo"
+(cat "$work/scenario" > "$work/fifo" &)
+timeout 10 "$trace" "$work/fifo" > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+cmp -s "$work/out" "$work/from-file" || { echo "a FIFO gave another trace"; exit 1; }
+"$trace" --help > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+grep -q '^usage: talbrix-trace' "$work/out" || { echo "--help printed no usage"; exit 1; }
 
 printf '\357\273\277ticks 1\r\n' > "$work/bom"
 "$trace" "$work/bom" > "$work/out" 2> "$work/err"; status=$?

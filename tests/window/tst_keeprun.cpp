@@ -8,6 +8,7 @@
 #include "runkeeper.h"
 #include "runtimeerror.h"
 #include "linesource.h"
+#include "scenario.h"
 #include "tracerun.h"
 #include "tracewriter.h"
 
@@ -15,7 +16,9 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +30,7 @@
 #include <cstdio>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace mltesting;
 
@@ -65,7 +69,7 @@ QByteArray runnerTrace(const QString &path)
     std::FILE *in = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!in)
         return "<missing>";
-    talbrix::FileLines lines(in);
+    talbrix::FileLines lines(in, talbrix::maxLineBytes);
     QByteArray text;
     talbrix::TraceWriter trace([&](std::string_view block) { text.append(block.data(), qsizetype(block.size())); });
     const bool done = talbrix::writeTrace(lines, trace).outcome == talbrix::TraceRun::Outcome::Done;
@@ -154,6 +158,7 @@ private Q_SLOTS:
     void badInputLeavesTheWindowAsItWas_data();
     void badInputLeavesTheWindowAsItWas();
     void failedSaveKeepsTheExistingFile();
+    void closingAsksOnlyWhenTicksWouldBeLost();
     void menuAndShortcuts();
 
 private:
@@ -253,11 +258,29 @@ void KeepRunTest::badInputLeavesTheWindowAsItWas_data()
     QTest::addColumn<QByteArray>("scenario"); // empty: the file is not there
     QTest::addColumn<bool>("failingTick");
     QTest::addColumn<QString>("message"); // empty: the user cancels
+    QTest::addColumn<QString>("special"); // a FIFO or a device opened instead of bad.talbrix
+    // Odd files are refused as talbrix-trace and the page refuse them, in the same words.
+    QTest::newRow("a NUL byte") << QByteArray("ticks 100\n\0ticks 5000\n", 22) << false
+                                << QStringLiteral("line 2: not a UTF-8 text file (the line holds a NUL byte)") << QString();
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFEt\0i\0c\0k\0s\0 \0" "5\0\n\0", 18) << false
+                            << QStringLiteral("line 1: not a UTF-8 text file (the line holds a NUL byte)") << QString();
+    QTest::newRow("a 40,000-digit text8") << "text8 " + QByteArray(40000, '5') + "\nticks 100\n" << false
+                                          << QStringLiteral("line 1: text8 holds at most 32767 characters, got 40000")
+                                          << QString();
+    QTest::newRow("text8 not UTF-8") << QByteArray("text8 \xFF\xFE" "12\nticks 100\n") << false
+                                     << QStringLiteral("line 1: text8 must be UTF-8 text, got '\\xFF\\xFE12'")
+                                     << QString();
+    QTest::newRow("a FIFO") << QByteArray() << false << QStringLiteral("It is not a regular file")
+                            << QStringLiteral("fifo");
+    QTest::newRow("a device") << QByteArray() << false << QStringLiteral("It is not a regular file")
+                              << QStringLiteral("/dev/zero");
     QTest::newRow("bad line") << QByteArray("ticks 5\n\nslider 9 1\n") << false
-                              << QStringLiteral("line 3: slider number must be 1..6, got '9'");
-    QTest::newRow("no such file") << QByteArray() << false << QStringLiteral("bad.talbrix");
-    QTest::newRow("run-time error") << QByteArray("ticks 10\n") << true << QStringLiteral("tick 5: Overflow");
-    QTest::newRow("a billion ticks, cancelled") << QByteArray("slider 1 0\nticks 1000000000\n") << false << QString();
+                              << QStringLiteral("line 3: slider number must be 1..6, got '9'") << QString();
+    QTest::newRow("no such file") << QByteArray() << false << QStringLiteral("bad.talbrix") << QString();
+    QTest::newRow("run-time error") << QByteArray("ticks 10\n") << true << QStringLiteral("tick 5: Overflow")
+                                    << QString();
+    QTest::newRow("a billion ticks, cancelled") << QByteArray("slider 1 0\nticks 1000000000\n") << false << QString()
+                                                << QString();
 }
 
 void KeepRunTest::badInputLeavesTheWindowAsItWas()
@@ -265,6 +288,7 @@ void KeepRunTest::badInputLeavesTheWindowAsItWas()
     QFETCH(QByteArray, scenario);
     QFETCH(bool, failingTick);
     QFETCH(QString, message);
+    QFETCH(QString, special);
 
     KeptWindow kept;
     kept.window.show();
@@ -289,7 +313,12 @@ void KeepRunTest::badInputLeavesTheWindowAsItWas()
             cancelled = (progress->cancel(), true);
     });
     canceller.start(20);
-    kept.trigger("openScenario", file.fileName());
+    QString opened = file.fileName();
+    if (special == QStringLiteral("fifo")) // with no writer: opening it would wait for ever
+        QCOMPARE(mkfifo(QFile::encodeName(opened = path("pipe.talbrix")).constData(), 0600), 0);
+    else if (!special.isEmpty())
+        opened = special;
+    kept.trigger("openScenario", opened);
 
     QCOMPARE(cancelled, message.isEmpty());
     QCOMPARE(kept.messages.size(), message.isEmpty() ? 0 : 1);
@@ -325,6 +354,48 @@ void KeepRunTest::failedSaveKeepsTheExistingFile()
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList { QStringLiteral("kept.csv") });
     QVERIFY(kept.keeper().saveTable(existing.fileName())); // the run is still there to save
     QCOMPARE(contents(existing.fileName()).count('\n'), 202);
+}
+
+void KeepRunTest::closingAsksOnlyWhenTicksWouldBeLost()
+{
+    KeptWindow kept;
+    int asked = 0;
+    int answer = QMessageBox::Cancel;
+    kept.keeper().setSaveQuestion([&] { return ++asked, answer; });
+    talbrix::Ml &window = kept.window;
+    window.show();
+    QVERIFY(window.close()); // a window that never ran loses nothing
+    QCOMPARE(asked, 0);
+
+    window.show();
+    runTicks(window, 30);
+    QVERIFY(!window.close());
+    QCOMPARE(asked, 1);
+    QVERIFY(window.isVisible());
+
+    answer = QMessageBox::Save; // and the file dialog names a file
+    kept.nextPath = path("kept.talbrix");
+    QVERIFY(window.close());
+    QCOMPARE(asked, 2);
+    QCOMPARE(runnerTrace(path("kept.talbrix")).count('\n'), 32);
+
+    window.show(); // saved and unchanged since: nothing to ask
+    QVERIFY(window.close());
+    QCOMPARE(asked, 2);
+    window.show();
+    runTicks(window, 1);
+    answer = QMessageBox::Discard;
+    QVERIFY(window.close());
+    QCOMPARE(asked, 3);
+
+    // Saving onto a FIFO or a device would replace it with a plain file.
+    const QString fifo = path("pipe.png");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const char *action : { "savePicture", "saveRunAsScenario", "saveRunAsTable" })
+        kept.trigger(action, fifo);
+    QCOMPARE(kept.messages.size(), 3);
+    QVERIFY(kept.messages.constFirst().contains(QStringLiteral("It is not a regular file")));
+    QVERIFY(!QFileInfo(fifo).isFile() && QFileInfo(fifo).exists());
 }
 
 void KeepRunTest::menuAndShortcuts()
