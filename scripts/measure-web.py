@@ -1,7 +1,14 @@
 """Measures the web edition in headless Chromium: the single file's size, the
-time from opening it to the first frame, the real-time factor and the CPU of
-the page's renderer while running, and the WebAssembly model's ticks per
-second. Run by scripts/measure-web.sh."""
+time from opening it to the first frame, the WebAssembly model's ticks per
+second, and, while running, the real-time factor and the CPU of the page's
+renderer and of the GPU process (which composites the frames, in software
+here). To tell the page's own cost from what any animated page costs, the
+same browser set-up runs a bare page that only draws one pixel on a canvas
+25 times a second, for as long, and its figures are printed beside ours.
+Run by scripts/measure-web.sh.
+
+    /usr/bin/python3 scripts/measure-web.py build/web/talbrix.html [SECONDS]
+"""
 
 import os
 import pathlib
@@ -9,37 +16,40 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from headless_chromium import start  # noqa: E402
 
 page = pathlib.Path(sys.argv[1]).resolve()
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 30.0
 clock_ticks = os.sysconf("SC_CLK_TCK")
 
+# The least a page showing a moving trace can cost: a timer at the page's
+# pace and one new pixel on a canvas each time.
+BARE_PAGE = """<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>bare</title></head>
+<body><canvas width="645" height="157"></canvas><script>
+const context = document.querySelector('canvas').getContext('2d');
+let column = 0;
+setInterval(() => {
+  context.fillRect(column, 78, 1, 1);
+  column = (column + 1) % 645;
+}, 40);
+requestAnimationFrame(() => { document.documentElement.dataset.firstFrame = performance.now().toFixed(1); });
+</script></body></html>
+"""
 
-profile = tempfile.mkdtemp(prefix="talbrix-measure-")
 
-
-def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--force-device-scale-factor=1", "--window-size=900,600",
-                     "--user-data-dir=" + profile):
-        options.add_argument(argument)
-    return webdriver.Chrome(options=options, service=webdriver.chrome.service.Service("/usr/bin/chromedriver"))
-
-
-def open_page(driver):
-    driver.get(page.as_uri())
+def open_page(driver, uri):
+    driver.get(uri)
     driver.execute_async_script("""
         const done = arguments[arguments.length - 1];
-        const wait = () => document.getElementById('Ml').dataset.firstFrame ? done() : setTimeout(wait, 5);
+        const ready = () => (document.getElementById('Ml') || document.documentElement).dataset.firstFrame;
+        const wait = () => ready() ? done() : setTimeout(wait, 5);
         wait();""")
 
 
-def processes(kind):
-    """PIDs of this browser's processes of one --type (Chromium rewrites its
+def processes(profile, kind):
+    """PIDs of one browser's processes of one --type (Chromium rewrites its
     command lines into one string); the page's renderer is the one that does
     not draw the browser's own user interface."""
     found = []
@@ -66,35 +76,60 @@ def cpu_seconds(pids):
     return total / clock_ticks
 
 
+def running_cost(uri, press_start):
+    """Renderer and GPU-process CPU, in percent of one core, while the page
+    at `uri` runs for `seconds`, in a browser of its own; and, for ours, the
+    real-time factor over the same span."""
+    with tempfile.TemporaryDirectory(prefix="talbrix-measure-") as profile:
+        driver = start(profile)
+        try:
+            open_page(driver, uri)
+            if press_start:
+                driver.find_element("id", "Command1").click()
+            time.sleep(1.0)  # let the clock settle
+            renderers, gpus = processes(profile, "renderer"), processes(profile, "gpu-process")
+            count = "return [window.talbrix ? window.talbrix.ticks : 0, performance.now()]"
+            ticks0, clock0 = driver.execute_script(count)
+            cpu0, gpu0, wall0 = cpu_seconds(renderers), cpu_seconds(gpus), time.monotonic()
+            time.sleep(seconds)
+            ticks1, clock1 = driver.execute_script(count)
+            cpu1, gpu1, wall1 = cpu_seconds(renderers), cpu_seconds(gpus), time.monotonic()
+        finally:
+            driver.quit()
+    wall = wall1 - wall0
+    return 100 * (cpu1 - cpu0) / wall, 100 * (gpu1 - gpu0) / wall, (ticks1 - ticks0) / ((clock1 - clock0) / 10), \
+        ticks1 - ticks0
+
+
+def load_and_model():
+    with tempfile.TemporaryDirectory(prefix="talbrix-measure-") as profile:
+        driver = start(profile)
+        try:
+            starts = []
+            for _ in range(5):
+                open_page(driver, page.as_uri())
+                starts.append(float(driver.execute_script("return document.getElementById('Ml').dataset.firstFrame")))
+            print(f"first_frame_ms_median={sorted(starts)[len(starts) // 2]:.1f} (of {len(starts)} loads)")
+            wasm = driver.execute_script("""
+                const module = window.talbrix.module;
+                const started = performance.now();
+                module._talbrix_ticks(1000000);
+                return 1e6 / ((performance.now() - started) / 1000);""")
+            print(f"wasm_ticks_per_second={wasm / 1e6:.2f}M (model with readouts, in-memory window)")
+        finally:
+            driver.quit()
+
+
 print(f"file_bytes={page.stat().st_size}")
-
-driver = browser()
-try:
-    starts = []
-    for _ in range(5):
-        open_page(driver)
-        starts.append(float(driver.execute_script("return document.getElementById('Ml').dataset.firstFrame")))
-    print(f"first_frame_ms_median={sorted(starts)[len(starts) // 2]:.1f} (of {len(starts)} loads)")
-
-    wasm = driver.execute_script("""
-        const module = window.talbrix.module;
-        const started = performance.now();
-        module._talbrix_ticks(1000000);
-        return 1e6 / ((performance.now() - started) / 1000);""")
-    print(f"wasm_ticks_per_second={wasm / 1e6:.2f}M (model with readouts, in-memory window)")
-
-    open_page(driver)
-    driver.find_element("id", "Command1").click()
-    time.sleep(1.0)  # let the clock settle
-    renderers, gpus = processes("renderer"), processes("gpu-process")
-    ticks0, clock0 = driver.execute_script("return [window.talbrix.ticks, performance.now()]")
-    cpu0, gpu0, wall0 = cpu_seconds(renderers), cpu_seconds(gpus), time.monotonic()
-    time.sleep(seconds)
-    ticks1, clock1 = driver.execute_script("return [window.talbrix.ticks, performance.now()]")
-    cpu1, gpu1, wall1 = cpu_seconds(renderers), cpu_seconds(gpus), time.monotonic()
-    print(f"real_time_factor={(ticks1 - ticks0) / ((clock1 - clock0) / 10):.4f} over {seconds:g} s "
-          f"({ticks1 - ticks0} ticks)")
-    print(f"renderer_cpu_percent={100 * (cpu1 - cpu0) / (wall1 - wall0):.1f} "
-          f"gpu_process_cpu_percent={100 * (gpu1 - gpu0) / (wall1 - wall0):.1f}")
-finally:
-    driver.quit()
+load_and_model()
+with tempfile.TemporaryDirectory(prefix="talbrix-bare-") as folder:
+    bare = pathlib.Path(folder) / "bare.html"
+    bare.write_text(BARE_PAGE)
+    bare_cpu, bare_gpu, _, _ = running_cost(bare.as_uri(), press_start=False)
+our_cpu, our_gpu, factor, ticks = running_cost(page.as_uri(), press_start=True)
+print(f"real_time_factor={factor:.4f} over {seconds:g} s ({ticks} ticks)")
+print(f"renderer_cpu_percent={our_cpu:.1f} gpu_process_cpu_percent={our_gpu:.1f}")
+print(f"bare_renderer_cpu_percent={bare_cpu:.1f} bare_gpu_process_cpu_percent={bare_gpu:.1f} "
+      f"(one pixel on a canvas 25 times a second)")
+print(f"renderer_over_bare={our_cpu / bare_cpu:.2f}x gpu_over_bare={our_gpu / bare_gpu:.2f}x"
+      if bare_cpu > 0 and bare_gpu > 0 else "renderer_over_bare=n/a")
