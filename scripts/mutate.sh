@@ -55,7 +55,7 @@ NOT_MUTATED = {"form/formjson.cpp", "form/formjson.h"}
 # that link it. Never the package checks, which build a .deb and test no
 # product logic, nor the web edition's, which need emscripten and Chromium.
 TESTS_FOR = {"runtime": ".", "model": ".", "session": "model|session|talbrix-trace|window", "tools": "talbrix-trace", "window": "window",
-             "form": "session|window|talbrix-trace"}
+             "form": "form|session|window|talbrix-trace"}
 EXCLUDE = "packaging|check-package|desktop|metainfo|clang-tidy|web"
 
 # --- candidate sites ---------------------------------------------------------
