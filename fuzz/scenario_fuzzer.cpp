@@ -2,7 +2,8 @@
 // small scenarios.
 //
 // Properties checked:
-// - Every line (the first without a leading byte-order mark) is exactly one
+// - A line holding a NUL byte, or longer than the longest line, is an error.
+//   Every other line (the first without a leading byte-order mark) is exactly one
 //   of: nothing (blank, or '#' first), a command, or an error with a reason
 //   in printable ASCII; a command's arguments are in range (slider 1..6,
 //   position 0..10), and writing the command back as a line reads as the
@@ -64,6 +65,13 @@ std::string lineFor(const ScenarioCommand &command)
 
 void checkLine(std::string_view line, const ParsedLine &parsed)
 {
+    // No line of a text file holds a NUL byte or runs to megabytes: the
+    // reader refuses such a line, whatever else it would be.
+    if (line.find('\0') != std::string_view::npos || line.size() > maxLineBytes) {
+        if (parsed.command || parsed.error.empty())
+            fail("a line with a NUL byte or beyond the longest read as something", line);
+        return;
+    }
     if (parsed.command && !parsed.error.empty())
         fail("both a command and an error", line);
     if (!parsed.command && parsed.error.empty() && !isBlankOrComment(line))
