@@ -44,25 +44,18 @@ stop_session
 trap - EXIT
 
 # The page's form, once the page reports itself ready and its font is in.
-timeout 120 /usr/bin/python3 - "$page" "$folder/web.png" <<'EOF'
+timeout 120 /usr/bin/python3 - "$page" "$folder/web.png" "$root_dir/scripts" <<'EOF'
 import pathlib, signal, sys, tempfile
-from selenium import webdriver
 from selenium.webdriver.common.by import By
+
+sys.path.insert(0, sys.argv[3])
+from headless_chromium import start
 
 # Ended by timeout: still close the browser on the way out.
 signal.signal(signal.SIGTERM, lambda *_: sys.exit("The page did not load in time"))
 page, output = pathlib.Path(sys.argv[1]), sys.argv[2]
 with tempfile.TemporaryDirectory() as profile:
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--force-device-scale-factor=1", "--window-size=900,600",
-                     "--user-data-dir=" + profile):
-        options.add_argument(argument)
-    service = webdriver.ChromeService(executable_path="/usr/bin/chromedriver") \
-        if hasattr(webdriver, "ChromeService") else webdriver.chrome.service.Service("/usr/bin/chromedriver")
-    driver = webdriver.Chrome(options=options, service=service)
+    driver = start(profile)
     try:
         driver.set_page_load_timeout(30)
         driver.set_script_timeout(30)

@@ -10,19 +10,14 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from headless_chromium import start  # noqa: E402
 
 page, output = pathlib.Path(sys.argv[1]).resolve(), sys.argv[2]
 seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 6.0
-options = webdriver.ChromeOptions()
-options.binary_location = "/usr/bin/chromium"
 with tempfile.TemporaryDirectory() as profile:
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--hide-scrollbars", "--force-device-scale-factor=1", "--window-size=900,700",
-                     "--user-data-dir=" + profile):
-        options.add_argument(argument)
-    driver = webdriver.Chrome(options=options, service=webdriver.chrome.service.Service("/usr/bin/chromedriver"))
+    # No scrollbars in the picture.
+    driver = start(profile, window_size="900,700", extra=("--hide-scrollbars",))
     try:
         # The page's own size: the form, the commands under it and the margins.
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
