@@ -6,11 +6,14 @@
 #            (no tests, no benchmarks), the talbrix target only (run.sh);
 #   package  the same plus the Debian packaging tools, the whole `app`
 #            preset (package.sh);
+#   web      the web edition: emscripten, Node and the font tools, the `web`
+#            preset, which makes build/web/talbrix.html (web.sh);
 #   test     everything the test command uses, the `dev` preset (test.sh).
-# With no argument it sets up for `test`, which covers the other two.
+# With no argument it sets up for `test`, whose packages cover the other
+# purposes'.
 # TALBRIX_EXTRA_PACKAGES may name more packages to install.
 #
-# Usage: scripts/setup.sh [run|package|test]
+# Usage: scripts/setup.sh [run|package|web|test]
 set -euo pipefail
 
 root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -27,16 +30,22 @@ package_packages=(
     "${run_packages[@]}"
     dpkg-dev file
 )
+# The page: the compiler, and the font tools that cut the embedded face down
+# to the characters the form shows.
+web_packages=(
+    cmake make
+    emscripten nodejs python3-fonttools python3-brotli
+)
 test_packages=(
     "${package_packages[@]}"
+    "${web_packages[@]}"
     pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream shared-mime-info
     clang libclang-rt-14-dev clang-tidy llvm
-    # The web edition's tests build the page with emscripten and drive it in
-    # Debian's Chromium.
-    emscripten nodejs python3-fonttools python3-brotli
-    chromium chromium-driver python3-selenium
+    # The web edition's tests drive the page in Debian's Chromium and check
+    # its scripts' types with tsc --checkJs.
+    chromium chromium-driver python3-selenium node-typescript
 )
 
 case "$purpose" in
@@ -50,13 +59,21 @@ package)
     preset=app
     targets=()
     ;;
+web)
+    required_packages=("${web_packages[@]}")
+    preset=web
+    targets=()
+    # emcc runs its tools under node and needs the acorn module Debian ships
+    # there, which a node that is not Debian's does not look for.
+    export NODE_PATH=/usr/share/nodejs
+    ;;
 test)
     required_packages=("${test_packages[@]}")
     preset=dev
     targets=()
     ;;
 *)
-    echo "usage: $0 [run|package|test]" >&2
+    echo "usage: $0 [run|package|web|test]" >&2
     exit 2
     ;;
 esac

@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# The web edition: installs what is missing, builds build/web/talbrix.html
-# (one self-contained file) and serves it on http://127.0.0.1:8000/ from a
-# local static server, on the loopback interface only.
-#   --build-only   build, print the file's path, and do not serve
+# The web edition: installs what is missing and builds build/web/talbrix.html
+# (one self-contained file), both through scripts/setup.sh web, and serves it
+# on http://127.0.0.1:8000/ from a local static server, on the loopback
+# interface only.
+#   --build-only   build, print the file's path, and do not serve; the path
+#                  is the only line on standard output, the build's own
+#                  output goes to standard error
 #   --port N       serve on another port
 set -euo pipefail
 root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-
-# What building the page needs: the compiler, and the font tools that cut the
-# embedded face down to the characters the form shows.
-web_build_packages=(cmake make emscripten nodejs python3-fonttools python3-brotli)
 
 serve=1
 port=8000
@@ -21,23 +20,11 @@ while (($# > 0)); do
     esac
 done
 
-missing=()
-for package in "${web_build_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-done
-if ((${#missing[@]} > 0)); then
-    echo "Installing missing packages: ${missing[*]}"
-    sudo_cmd=()
-    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if ((serve == 0)); then
+    bash "$root_dir/scripts/setup.sh" web >&2
+else
+    bash "$root_dir/scripts/setup.sh" web
 fi
-cd "$root_dir"
-# emcc runs its tools under node and needs the acorn module Debian ships
-# there, which a node that is not Debian's does not look for.
-export NODE_PATH=/usr/share/nodejs
-cmake --preset web >/dev/null
-cmake --build --preset web --parallel "$(nproc)"
 page="$root_dir/build/web/talbrix.html"
 if ((serve == 0)); then
     echo "$page"
