@@ -110,10 +110,14 @@ def load_and_model():
                 open_page(driver, page.as_uri())
                 starts.append(float(driver.execute_script("return document.getElementById('Ml').dataset.firstFrame")))
             print(f"first_frame_ms_median={sorted(starts)[len(starts) // 2]:.1f} (of {len(starts)} loads)")
+            # The page's bridge to the model where it has one; pages built
+            # before it expose the module itself.
             wasm = driver.execute_script("""
-                const module = window.talbrix.module;
+                const bridge = window.talbrix.bridge;
+                const ticks = bridge ? (count) => bridge.ticks(count)
+                                     : (count) => window.talbrix.module._talbrix_ticks(count);
                 const started = performance.now();
-                module._talbrix_ticks(1000000);
+                ticks(1000000);
                 return 1e6 / ((performance.now() - started) / 1000);""")
             print(f"wasm_ticks_per_second={wasm / 1e6:.2f}M (model with readouts, in-memory window)")
         finally:
