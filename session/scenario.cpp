@@ -135,6 +135,11 @@ ParsedLine parseScenarioLine(std::string_view line)
         return { Text8Command { std::string(text) }, {} };
     }
 
+    // Any other line is ASCII words; bytes that are not even UTF-8 mean a
+    // file that is not text at all (a picture, a document), which is better
+    // said than shown as a run of escapes.
+    if (!utf16Units(rest))
+        return invalid("not a UTF-8 text file (the line holds bytes that are not UTF-8)");
     const auto words = splitWords(rest);
     const std::string_view name = words.front();
     if (name == "slider")

@@ -48,7 +48,7 @@ ParsedLine parseScenarioLine(std::string_view line);
 // the lines from 1. A UTF-8 byte-order mark at the very start of the first
 // line, as some editors write, is not part of it. A line longer than
 // maxLineBytes, or holding a NUL byte (a binary file, or text in UTF-16), is
-// refused. Messages about a line read "line L: reason".
+// refused, as is a command line that is not UTF-8. Messages about a line read "line L: reason".
 class ScenarioReader {
 public:
     ParsedLine parseNext(std::string_view line);

@@ -10,6 +10,7 @@ parts (by their SHA-256) and nothing from anywhere else.
 
 import argparse
 import base64
+import gzip
 import hashlib
 import pathlib
 import subprocess
@@ -17,16 +18,40 @@ import sys
 import tempfile
 
 
+# The page's own family name, which the style asks for. The font's licence
+# (OFL 1.1) reserves the source's name for the unmodified font; a subset is a
+# modified version, so its name table carries ours in every name, keeping the
+# copyright and the licence notice.
+FAMILY = "Talbrix Sans"
+OWN_NAMES = {1: FAMILY, 3: FAMILY + " Regular", 4: FAMILY, 6: FAMILY.replace(" ", "")}
+KEPT_NAMES = (0, 2, 5, 13, 14)  # copyright, style, version, licence, licence URL
+
+
 def subset_font(font: pathlib.Path) -> bytes:
     # Printable ASCII, the Latin-1 letters a typed heart rate might hold, and
     # the word joiner that keeps "ml/min" whole.
+    from fontTools.ttLib import TTFont
     with tempfile.TemporaryDirectory() as folder:
         out = pathlib.Path(folder) / "font.woff2"
+        ids = ",".join(str(i) for i in sorted(set(OWN_NAMES) | set(KEPT_NAMES)))
         subprocess.run(
             [sys.executable, "-m", "fontTools.subset", str(font), "--unicodes=U+0020-007E,U+00A0-00FF,U+2060",
-             "--flavor=woff2", "--layout-features=kern", "--output-file=" + str(out)],
+             "--flavor=woff2", "--layout-features=kern", "--name-IDs=" + ids, "--name-languages=*",
+             "--output-file=" + str(out)],
             check=True)
+        face = TTFont(out)
+        names = face["name"]
+        for record in names.names:
+            if record.nameID in OWN_NAMES:
+                record.string = OWN_NAMES[record.nameID]
+        face.flavor = "woff2"
+        face.save(out)
         return out.read_bytes()
+
+
+# The page's scripts, each with one job, in the order they are joined.
+SCRIPTS = ("bridge.js", "form.js", "trackbar.js", "plot.js", "clock.js", "picture.js", "runfiles.js",
+           "keyboard.js", "page.js")
 
 
 def digest(text: str) -> str:
@@ -44,7 +69,13 @@ def main() -> int:
     font = base64.b64encode(subset_font(args.font)).decode()
     style = (args.source_dir / "page.css").read_text().replace("@FONT@", "data:font/woff2;base64," + font)
     module = args.module.read_text()
-    script = "\n".join((args.source_dir / name).read_text() for name in ("page.js", "runfiles.js"))
+    # The module's bytes, compressed (to less than half) and in base64 in a
+    # data block the bridge unpacks: no script runs from it.
+    wasm = base64.b64encode(gzip.compress(args.module.with_suffix(".wasm").read_bytes(), 9, mtime=0)).decode()
+    # One script, in one function so that nothing it declares reaches the
+    # page's globals: the bridge, then the parts it builds on, the page last.
+    script = "(() => {\n'use strict';\n" + "\n".join(
+        (args.source_dir / name).read_text() for name in SCRIPTS) + "\n})();\n"
     # An inline part must not close its own element early.
     for text, tag in ((style, "</style"), (module, "</script"), (script, "</script")):
         if tag in text.lower():
@@ -58,14 +89,12 @@ def main() -> int:
         f"style-src {digest(style)}",
         "font-src data:",
         "img-src data: blob:",
-        # The module's loader reads its inlined bytes through fetch() of a
-        # data: URL before falling back; that is no network access.
-        "connect-src data:",
         "base-uri 'none'",
         "form-action 'none'",
     ])
     page = (args.source_dir / "page.html").read_text()
-    for marker, text in (("@CSP@", policy), ("@STYLE@", style), ("@MODULE@", module), ("@PAGE@", script)):
+    for marker, text in (("@CSP@", policy), ("@STYLE@", style), ("@MODULE@", module), ("@WASM@", wasm),
+                         ("@PAGE@", script)):
         before, found, after = page.partition(marker)
         if not found:
             raise SystemExit(f"assemble: {marker} missing from page.html")

@@ -1,197 +1,214 @@
 // Keeping a run in the page, in the desktop's formats so that a run saved
 // in one edition opens in the other: the run so far as a scenario (the model
 // records it tick by tick) or as the table talbrix-trace prints for it, a
-// picture of the window, and a scenario opened from a file. Long replays run
-// a slice at a time with a progress bar and can be cancelled; a file that is
-// not a valid scenario, a run-time error or a cancel leaves the page as it was.
+// picture of the window, and a scenario opened from a file. The file is
+// handed to the model as its bytes, so the page accepts and refuses exactly
+// what the desktop and the runner do, in their words. Opening and writing a
+// table run a slice at a time with a progress bar and can be cancelled; a
+// file that is refused, a run-time error or a cancel leaves the page as it was.
 'use strict';
 
-(function () {
-  const sliceTicks = 20000; // ticks replayed between two looks at the page
+// Work between two looks at the page: long enough that the page's own
+// costs stay small, short enough that Cancel and the bar answer at once.
+const sliceMilliseconds = 40;
+const workPerClockCheck = 2048;
 
-  class RunFiles {
-    constructor(simulator) {
-      this.simulator = simulator;
-      this.module = simulator.module;
+class RunFiles {
+  /** @param {Simulator} simulator */
+  constructor(simulator) {
+    this.simulator = simulator;
+    this.bridge = simulator.bridge;
+    this.busy = false;
+    this.cancelled = false;
+    // The run as last opened or saved as a scenario: leaving the page with
+    // ticks beyond it asks first.
+    this.keptTicks = this.bridge.runTicks();
+    const element = (/** @type {string} */ id) => /** @type {HTMLElement} */ (document.getElementById(id));
+    this.bar = element('commands');
+    this.progress = element('progress');
+    this.message = element('message');
+    this.picker = /** @type {HTMLInputElement} */ (element('scenarioFile'));
+    this.cancelButton = element('cancel');
+    // Caption, shortcut, the browser's access key (Alt or Alt+Shift with it).
+    /** @type {Array<[string, string, string | null, string, () => unknown]>} */
+    const commands = [
+      ['openScenario', 'Open Scenario...', 'Control+O', 'o', () => this.picker.click()],
+      ['saveRunAsScenario', 'Save Run as Scenario...', 'Control+S', 's', () => this.saveScenario()],
+      ['saveRunAsTable', 'Save Run as Table...', null, 't', () => this.saveTable()],
+      ['savePicture', 'Save Picture...', null, 'p', () => this.savePicture()],
+    ];
+    /** The command buttons, in the bar's order. */
+    this.buttons = commands.map(([id, caption, shortcut, accessKey, run]) => {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.id = id;
+      button.textContent = caption;
+      button.accessKey = accessKey;
+      if (shortcut)
+        button.setAttribute('aria-keyshortcuts', shortcut);
+      button.addEventListener('click', () => this.busy || run());
+      this.bar.insertBefore(button, this.progress);
+      return button;
+    });
+    this.picker.addEventListener('change', () => this.openChosenFile());
+    this.cancelButton.addEventListener('click', () => this.cancel());
+    window.addEventListener('beforeunload', (event) => {
+      if (this.unsaved()) {
+        event.preventDefault();
+        event.returnValue = ''; // what older browsers look for
+      }
+    });
+  }
+
+  /** True when the run has ticks since it was last opened or saved. */
+  unsaved() {
+    return this.bridge.runTicks() !== this.keptTicks;
+  }
+
+  cancel() {
+    this.cancelled = true;
+  }
+
+  /** @param {string} text */
+  say(text) {
+    this.message.textContent = text;
+    this.message.hidden = !text;
+  }
+
+  // Hands a finished file to the browser's download; replaceable by tests.
+  /**
+   * @param {string} name
+   * @param {Blob} blob
+   */
+  download(name, blob) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }
+
+  saveScenario() {
+    this.say('');
+    this.download('talbrix-run.talbrix', new Blob([this.bridge.scenario()], { type: 'text/plain' }));
+    this.keptTicks = this.bridge.runTicks();
+  }
+
+  // Replays the run so far to write every tick's row, as talbrix-trace
+  // does for the saved scenario.
+  async saveTable() {
+    this.say('');
+    const job = this.bridge.tableJob();
+    /** @type {string[]} */
+    const parts = [];
+    const outcome = await this.runJob(job, 'Writing the table', () => parts.push(job.takeChunk()));
+    if (outcome === 'failed')
+      this.say(`Cannot write the table. ${job.error()}`);
+    job.end();
+    if (outcome === 'finished')
+      this.download('talbrix-run.csv', new Blob(parts, { type: 'text/csv' }));
+  }
+
+  async openChosenFile() {
+    const file = this.picker.files && this.picker.files[0];
+    this.picker.value = '';
+    if (!file)
+      return;
+    this.say('');
+    // A file too large to open is refused before it is read at all.
+    const refusal = this.bridge.openRefusal(file.size);
+    if (refusal)
+      return this.cannotOpen(file.name, refusal);
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+      return this.cannotOpen(file.name, 'The file could not be read to its end.');
+    }
+    return this.open(file.name, bytes);
+  }
+
+  /**
+   * @param {string} name
+   * @param {string} reason
+   */
+  cannotOpen(name, reason) {
+    this.say(`Cannot open "${name}". ${reason}`);
+    return false;
+  }
+
+  /**
+   * Opens a scenario from its file's bytes (or, for tests, its text).
+   * @param {string} name
+   * @param {Uint8Array | string} content
+   */
+  async open(name, content) {
+    const bytes = typeof content === 'string' ? new TextEncoder().encode(content) : content;
+    const refusal = this.bridge.openRefusal(bytes.length);
+    if (refusal)
+      return this.cannotOpen(name, refusal);
+    // The clock waits while the file replays, and goes on if it is not opened.
+    const wasRunning = this.simulator.running;
+    this.simulator.clock.stop();
+    const job = this.bridge.openJob(bytes);
+    const outcome = await this.runJob(job, `Opening "${name}"`, () => {});
+    if (outcome !== 'finished') {
+      const reason = job.error();
+      job.end();
+      if (wasRunning)
+        this.simulator.clock.start();
+      return outcome === 'failed' ? this.cannotOpen(name, reason) : false;
+    }
+    job.adopt(); // ends the job
+    this.simulator.syncControls();
+    this.keptTicks = this.bridge.runTicks();
+    const ticks = this.keptTicks;
+    this.say(`Opened "${name}": ${ticks} tick${ticks === 1 ? '' : 's'} replayed.`);
+    return true;
+  }
+
+  /**
+   * Runs a job to its end a slice at a time, with the progress bar and
+   * Cancel shown. The caller ends the job and says why it failed.
+   * @param {Job} job
+   * @param {string} label
+   * @param {() => void} afterSlice
+   * @returns {Promise<'finished' | 'cancelled' | 'failed'>}
+   */
+  async runJob(job, label, afterSlice) {
+    this.busy = true;
+    this.cancelled = false;
+    this.progress.hidden = false;
+    /** @type {HTMLElement} */ (this.progress.querySelector('span')).textContent = label;
+    const bar = /** @type {HTMLProgressElement} */ (this.progress.querySelector('progress'));
+    bar.value = 0;
+    try {
+      for (;;) {
+        const sliceEnd = performance.now() + sliceMilliseconds;
+        let state;
+        do
+          state = job.advance(workPerClockCheck);
+        while (state === JobState.running && performance.now() < sliceEnd);
+        afterSlice();
+        if (state === JobState.finished)
+          return 'finished';
+        if (state === JobState.failed)
+          return 'failed';
+        bar.value = job.progress();
+        await new Promise((resolve) => setTimeout(resolve, 0));
+        if (this.cancelled) {
+          this.say(`${label}: cancelled. Nothing was changed.`);
+          return 'cancelled';
+        }
+      }
+    } finally {
       this.busy = false;
-      this.bar = document.getElementById('commands');
-      this.progress = document.getElementById('progress');
-      this.message = document.getElementById('message');
-      this.picker = document.getElementById('scenarioFile');
-      const commands = [
-        ['openScenario', 'Open Scenario...', 'Ctrl+O', () => this.picker.click()],
-        ['saveRunAsScenario', 'Save Run as Scenario...', 'Ctrl+S', () => this.saveScenario()],
-        ['saveRunAsTable', 'Save Run as Table...', null, () => this.saveTable()],
-        ['savePicture', 'Save Picture...', null, () => this.savePicture()],
-      ];
-      for (const [id, caption, shortcut, run] of commands) {
-        const button = document.createElement('button');
-        button.type = 'button';
-        button.id = id;
-        button.textContent = caption;
-        if (shortcut)
-          button.setAttribute('aria-keyshortcuts', shortcut.replace('Ctrl', 'Control'));
-        button.addEventListener('click', () => this.busy || run());
-        this.bar.insertBefore(button, this.progress);
-      }
-      this.picker.addEventListener('change', () => this.openChosenFile());
-      document.getElementById('cancel').addEventListener('click', () => { this.cancelled = true; });
-      document.addEventListener('keydown', (event) => {
-        if (!(event.ctrlKey || event.metaKey) || event.altKey || event.shiftKey)
-          return;
-        const key = event.key.toLowerCase();
-        if (key === 's' || key === 'o') {
-          event.preventDefault();
-          if (!this.busy)
-            key === 's' ? this.saveScenario() : this.picker.click();
-        }
-      });
-    }
-
-    say(text) {
-      this.message.textContent = text;
-      this.message.hidden = !text;
-    }
-
-    // Hands a finished file to the browser's download; replaceable by tests.
-    download(name, blob) {
-      const link = document.createElement('a');
-      link.href = URL.createObjectURL(blob);
-      link.download = name;
-      link.click();
-      setTimeout(() => URL.revokeObjectURL(link.href), 60000);
-    }
-
-    text(pointer) {
-      return this.module.UTF8ToString(pointer);
-    }
-
-    saveScenario() {
-      this.say('');
-      this.download('talbrix-run.talbrix', new Blob([this.text(this.module._talbrix_scenario())],
-        { type: 'text/plain' }));
-    }
-
-    // Replays the run so far to write every tick's row, as talbrix-trace
-    // does for the saved scenario.
-    async saveTable() {
-      this.say('');
-      this.module._talbrix_job_begin(0, 1);
-      const parts = [];
-      const outcome = await this.runJob('Writing the table', () => {
-        parts.push(this.text(this.module._talbrix_job_take_chunk()));
-      });
-      this.module._talbrix_job_end();
-      if (outcome === 'finished')
-        this.download('talbrix-run.csv', new Blob(parts, { type: 'text/csv' }));
-    }
-
-    async openChosenFile() {
-      const file = this.picker.files[0];
-      this.picker.value = '';
-      if (!file)
-        return;
-      this.say('');
-      await this.open(file.name, await file.text());
-    }
-
-    async open(name, text) {
-      const size = this.module.lengthBytesUTF8(text) + 1;
-      const buffer = this.module._malloc(size);
-      this.module.stringToUTF8(text, buffer, size);
-      const begun = this.module._talbrix_job_begin(buffer, 0);
-      this.module._free(buffer);
-      if (begun !== 0) {
-        this.say(`"${name}" is not a Talbrix run: ${this.text(this.module._talbrix_job_error())}`);
-        return false;
-      }
-      const outcome = await this.runJob(`Opening "${name}"`, () => {});
-      if (outcome !== 'finished') {
-        this.module._talbrix_job_end();
-        return false;
-      }
-      this.module._talbrix_job_adopt(); // ends the job
-      this.simulator.syncControls();
-      return true;
-    }
-
-    // Runs the begun job to its end a slice at a time. Returns 'finished',
-    // 'cancelled' or 'failed' (the message says why); the caller ends the job.
-    async runJob(label, afterSlice) {
-      const module = this.module;
-      const total = module._talbrix_job_total();
-      this.busy = true;
-      this.cancelled = false;
-      this.progress.hidden = false;
-      this.progress.querySelector('span').textContent = label;
-      const bar = this.progress.querySelector('progress');
-      try {
-        for (;;) {
-          const status = module._talbrix_job_advance(sliceTicks);
-          afterSlice();
-          if (status === 1)
-            return 'finished';
-          if (status !== 0) {
-            this.say(`${label} stopped: ${this.text(module._talbrix_job_error())}. Nothing was changed.`);
-            return 'failed';
-          }
-          bar.value = total > 0 ? module._talbrix_job_ticks() / total : 0;
-          await new Promise((resolve) => setTimeout(resolve, 0));
-          if (this.cancelled) {
-            this.say(`${label}: cancelled. Nothing was changed.`);
-            return 'cancelled';
-          }
-        }
-      } finally {
-        this.busy = false;
-        this.progress.hidden = true;
-      }
-    }
-
-    // The window as shown, at the screen's scale: the form drawn from a copy
-    // of its elements (the trace's canvases as images), as the page shows it.
-    async savePicture() {
-      this.say('');
-      const root = document.getElementById('Ml');
-      const copy = root.cloneNode(true);
-      const originals = root.querySelectorAll('input, canvas');
-      copy.querySelectorAll('input, canvas').forEach((element, index) => {
-        const original = originals[index];
-        if (original.tagName === 'CANVAS') {
-          const image = document.createElement('img');
-          image.src = original.toDataURL('image/png');
-          image.className = original.className;
-          image.style.cssText = original.style.cssText;
-          element.replaceWith(image);
-        } else if (original.type === 'radio') {
-          if (original.checked)
-            element.setAttribute('checked', '');
-        } else {
-          element.setAttribute('value', original.value);
-        }
-      });
-      const width = root.offsetWidth, height = root.offsetHeight;
-      const style = document.querySelector('style').textContent;
-      const markup = new XMLSerializer().serializeToString(copy);
-      const svg = `<svg xmlns="http://www.w3.org/2000/svg" width="${width}" height="${height}">` +
-        `<foreignObject width="100%" height="100%"><div xmlns="http://www.w3.org/1999/xhtml">` +
-        `<style>${style}</style>${markup}</div></foreignObject></svg>`;
-      const image = new Image();
-      image.src = 'data:image/svg+xml;charset=utf-8,' + encodeURIComponent(svg);
-      await image.decode();
-      const scale = window.devicePixelRatio || 1;
-      const canvas = document.createElement('canvas');
-      canvas.width = Math.round(width * scale);
-      canvas.height = Math.round(height * scale);
-      const context = canvas.getContext('2d');
-      context.scale(scale, scale);
-      context.drawImage(image, 0, 0);
-      const blob = await new Promise((resolve) => canvas.toBlob(resolve, 'image/png'));
-      this.download('talbrix-window.png', blob);
+      this.progress.hidden = true;
     }
   }
 
-  document.addEventListener('talbrix-ready', (event) => {
-    event.detail.runFiles = new RunFiles(event.detail);
-  });
-})();
+  async savePicture() {
+    this.say('');
+    this.download('talbrix-window.png', await pictureOf(/** @type {HTMLElement} */ (document.getElementById('Ml'))));
+  }
+}

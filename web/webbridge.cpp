@@ -136,9 +136,10 @@ EMSCRIPTEN_KEEPALIVE void talbrix_select_option(int option)
         page->window.selectDefibrillation();
 }
 
-EMSCRIPTEN_KEEPALIVE void talbrix_set_text(int readout, const char *utf8)
+// The box's text as UTF-8 bytes, as the user left it.
+EMSCRIPTEN_KEEPALIVE void talbrix_set_text(int readout, const char *utf8, int length)
 {
-    page->window.setText(static_cast<talbrix::Readout>(readout), utf8);
+    page->window.setText(static_cast<talbrix::Readout>(readout), std::string(utf8, static_cast<std::size_t>(length)));
 }
 
 // Runs up to `count` ticks; returns how many ran. A run-time error stops at
@@ -202,6 +203,19 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t talbrix_clear_count()
 EMSCRIPTEN_KEEPALIVE const char *talbrix_scenario()
 {
     return keep(page->run.scenario(page->window));
+}
+
+// Ticks in the run from load (an opened run's included).
+EMSCRIPTEN_KEEPALIVE double talbrix_run_ticks()
+{
+    return static_cast<double>(page->run.ticks());
+}
+
+// Why a file of `bytes` bytes is not opened at all, or "" when it may be:
+// the page asks before it reads the file into memory.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_open_refusal(double bytes)
+{
+    return keep(bytes > static_cast<double>(talbrix::maxOpenedBytes) ? talbrix::tooLargeToOpen() : std::string());
 }
 
 // Begins opening a scenario from the bytes of its file, as they are.
@@ -302,33 +316,6 @@ EMSCRIPTEN_KEEPALIVE void talbrix_test_set_time(float seconds)
 {
     page->run.state().simTime = seconds;
     page->run.state().beatStart = seconds;
-}
-
-// The bridge of the page before its scripts were split, kept until they read
-// pixels and drive jobs by the functions above.
-EMSCRIPTEN_KEEPALIVE const talbrix::PlottedPoint *talbrix_points()
-{
-    return page->window.points().data();
-}
-
-EMSCRIPTEN_KEEPALIVE int talbrix_job_begin(const char *scenario, int table)
-{
-    if (table)
-        return talbrix_job_table();
-    talbrix_job_open(scenario, static_cast<int>(std::string_view(scenario).size()));
-    while (job->replay->status() == talbrix::ReplayJob::Status::Running && job->replay->progress() < 0.1)
-        job->replay->advance(1 << 20);
-    return talbrix_job_refused() ? -1 : 0;
-}
-
-EMSCRIPTEN_KEEPALIVE double talbrix_job_total()
-{
-    return 1;
-}
-
-EMSCRIPTEN_KEEPALIVE double talbrix_job_ticks()
-{
-    return talbrix_job_progress();
 }
 
 } // extern "C"

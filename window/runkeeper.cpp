@@ -14,11 +14,13 @@
 #include <QPixmap>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QToolTip>
 
 namespace talbrix {
 
 namespace {
 
+constexpr int noticeMilliseconds = 4000;
 const QString scenarioSuffix = QStringLiteral("talbrix");
 
 QString scenarioFilter()
@@ -67,6 +69,11 @@ RunKeeper::RunKeeper(Ml &window)
         return chooseWithDialog(&m_window, caption, path, filter, forSaving);
     })
     , m_report([this](const QString &message) { QMessageBox::warning(&m_window, m_window.windowTitle(), message); })
+    // A tooltip over the form's corner: it goes by itself and covers nothing
+    // the user is working with for longer than it takes to read.
+    , m_notice([this](const QString &message) {
+        QToolTip::showText(m_window.mapToGlobal(QPoint(8, 8)), message, &m_window, {}, noticeMilliseconds);
+    })
     , m_askToSave([this] {
         return QMessageBox::question(&m_window, m_window.windowTitle(),
             tr("The run has ticks that are not saved. Save it as a scenario before closing?"),
@@ -192,6 +199,9 @@ bool RunKeeper::openScenario(const QString &path)
     }
     m_window.adoptRun(job->window(), job->takeRun());
     m_keptTicks = m_window.ticks();
+    const QString name = QFileInfo(path).fileName();
+    m_notice(m_keptTicks == 1 ? tr("Opened \"%1\": 1 tick replayed.").arg(name)
+                              : tr("Opened \"%1\": %2 ticks replayed.").arg(name).arg(m_keptTicks));
     return true;
 }
 

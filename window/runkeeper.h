@@ -61,6 +61,8 @@ public:
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setMessageReporter(MessageReporter reporter) { m_report = std::move(reporter); }
+    // What was opened, said briefly and asking nothing of the user.
+    void setNoticeReporter(MessageReporter reporter) { m_notice = std::move(reporter); }
     void setReplayTick(RecordedRun::TickFunction tick) { m_replayTick = tick; }
     void setSaveQuestion(SaveQuestion question) { m_askToSave = std::move(question); }
 
@@ -76,6 +78,7 @@ private:
     RunMenu *m_menu;
     FileChooser m_chooseFile;
     MessageReporter m_report;
+    MessageReporter m_notice;
     SaveQuestion m_askToSave;
     std::uint64_t m_keptTicks = 0; // the run's ticks when it was last opened or saved
     RecordedRun::TickFunction m_replayTick = &runTick;

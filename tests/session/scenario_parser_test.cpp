@@ -61,6 +61,8 @@ TEST(ScenarioParser, MessagesNameTheLimitAndShowEveryByte)
         { std::string("ticks 5\0", 8), "tick count must be a whole number >= 0, got '5\\x00'" },
         { "ticks\xC2\xA0" "5", "unknown command 'ticks\\xC2\\xA05'" }, // a no-break space
         { "slider " + std::string(100, '7') + " 1", "slider number must be 1..6, got '" + std::string(80, '7') + "...'" },
+        // A picture opened by mistake, not a screenful of escapes.
+        { "\x89PNG", "not a UTF-8 text file (the line holds bytes that are not UTF-8)" },
     };
     for (const auto &[line, message] : cases)
         EXPECT_EQ(parseScenarioLine(line).error, message);

@@ -9,21 +9,30 @@ page with that table and with the native scenario runner, never with a copy.
         /usr/bin/python3 -m unittest tests/web/test_page.py
 """
 
+import base64
 import csv
 import io
 import os
 import pathlib
 import subprocess
+import sys
 import tempfile
 import unittest
 
-from selenium import webdriver
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
+# The browser as the scripts that measure and photograph the page start it.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
+import headless_chromium  # noqa: E402
+
 PAGE = pathlib.Path(os.environ.get("TALBRIX_PAGE", "build/web/talbrix.html")).resolve()
 TRACE = os.environ.get("TALBRIX_TRACE", "build/dev/tools/talbrix-trace")
+
+# The run commands after the form, in the order Tab reaches them.
+COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture"]
 
 driver = None
 profile = None
@@ -32,17 +41,7 @@ profile = None
 def setUpModule():
     global driver, profile
     profile = tempfile.TemporaryDirectory()
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--force-device-scale-factor=1", "--window-size=900,600",
-                     "--user-data-dir=" + profile.name):
-        options.add_argument(argument)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    service = webdriver.ChromeService(executable_path="/usr/bin/chromedriver") \
-        if hasattr(webdriver, "ChromeService") else webdriver.chrome.service.Service("/usr/bin/chromedriver")
-    driver = webdriver.Chrome(options=options, service=service)
+    driver = headless_chromium.start(profile.name, capabilities={"goog:loggingPrefs": {"browser": "ALL"}})
     # Nothing may come from the network: the file must work with none.
     driver.execute_cdp_cmd("Network.enable", {})
     driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
@@ -55,6 +54,9 @@ def tearDownModule():
 
 
 def open_page():
+    # A page with unsaved ticks asks before it is left; the tests leave it
+    # as a user who has just saved the run would.
+    driver.execute_script("if (window.talbrix) window.talbrix.runFiles.keptTicks = window.talbrix.bridge.runTicks()")
     driver.get(PAGE.as_uri())
     driver.execute_async_script("""
         const done = arguments[arguments.length - 1];
@@ -100,6 +102,34 @@ def canvas_pixels():
 def native_trace(scenario):
     result = subprocess.run([TRACE], input=scenario, capture_output=True, text=True, check=True)
     return list(csv.DictReader(io.StringIO(result.stdout)))
+
+
+def odd_files():
+    """The table of odd files every reader judges alike: (name, bytes,
+    verdict), the bytes decoded from the table's notation."""
+    rows = []
+    table = pathlib.Path(__file__).resolve().parents[1] / "session" / "odd-files.txt"
+    for line in table.read_text().splitlines():
+        cells = line.split("\t")
+        if line.startswith("#") or len(cells) != 3:
+            continue
+        notation, data, i = cells[1], bytearray(), 0
+        while i < len(notation):
+            if notation[i] == "{":
+                end = notation.index("}", i)
+                data += notation[i + 1].encode() * int(notation[i + 3:end])
+                i = end + 1
+            elif notation[i] == "\\" and notation[i + 1] == "x":
+                data.append(int(notation[i + 2:i + 4], 16))
+                i += 4
+            elif notation[i] == "\\":
+                data += {"n": b"\n", "r": b"\r", "0": b"\0"}.get(notation[i + 1], notation[i + 1].encode())
+                i += 2
+            else:
+                data += notation[i].encode()
+                i += 1
+        rows.append((cells[0], bytes(data), cells[2]))
+    return rows
 
 
 def expected_pixels(rows):
@@ -150,12 +180,12 @@ class Form(unittest.TestCase):
                     self.assertTrue(box["x"] <= column < box["x"] + box["width"] + (line["width"] > 1))
                     self.assertTrue(box["y"] <= row <= box["y"] + box["height"])
 
-    def test_focus_starts_in_text1_and_tab_follows_the_table(self):
+    def test_focus_starts_in_text1_and_tab_goes_round_the_form_and_the_commands(self):
         open_page()
         form = self.form
         stops = sorted(form["texts"] + form["sliders"] + form["buttons"] + [form["picture"]] + form["options"][:1],
                        key=lambda control: control["tab"])
-        names = [control["name"] for control in stops]
+        names = [control["name"] for control in stops] + COMMANDS
         self.assertEqual(driver.switch_to.active_element.get_attribute("id"), "Text1")
         walked = []
         for _ in names:
@@ -163,6 +193,8 @@ class Form(unittest.TestCase):
             walked.append(driver.switch_to.active_element.get_attribute("id"))
         start = names.index("Text1")
         self.assertEqual(walked, names[start + 1:] + names[:start + 1])
+        ActionChains(driver).key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
+        self.assertEqual(driver.switch_to.active_element.get_attribute("id"), names[start - 1])
 
     def test_accessible_names_are_the_captions(self):
         aria = driver.execute_script(
@@ -195,6 +227,26 @@ class Sliders(unittest.TestCase):
         self.assertEqual(self.value("Slider2"), 8)
         ActionChains(driver).move_to_element_with_offset(slider, -width // 2 + 2, -3).click().perform()
         self.assertEqual(self.value("Slider2"), 3)
+
+    def test_a_drag_lands_on_the_mark_under_the_pointer_at_any_css_zoom(self):
+        for zoom in ("1", "1.5"):
+            driver.execute_script("document.documentElement.style.zoom = arguments[0]", zoom)
+            landed = []
+            for mark in range(11):
+                # The handle's centre and the mark's, in the viewport's pixels.
+                start, end = driver.execute_script("""
+                    const slider = document.getElementById('Slider6');
+                    const centre = (box) => [box.left + box.width / 2, box.top + box.height / 2];
+                    return [centre(slider.querySelector('.handle').getBoundingClientRect()),
+                            centre(slider.querySelectorAll('.tick')[arguments[0]].getBoundingClientRect())];""", mark)
+                actions = ActionBuilder(driver)
+                actions.pointer_action.move_to_location(int(start[0]), int(start[1])).pointer_down()
+                actions.pointer_action.move_to_location(int(end[0]), int(start[1])).pointer_up()
+                actions.perform()
+                landed.append(self.value("Slider6"))
+            with self.subTest(zoom=zoom):
+                self.assertEqual(landed, list(range(11)))
+        driver.execute_script("document.documentElement.style.zoom = ''")
 
     def test_the_model_reads_the_moved_slider(self):
         driver.execute_script("document.getElementById('Slider2').focus()")
@@ -283,7 +335,7 @@ class Run(unittest.TestCase):
         # one, and counts on from there.
         ran = driver.execute_script("""
             const sim = window.talbrix;
-            sim.clockStart = 0; sim.clockTicks = 0;
+            sim.clock.restartAt(0);
             const ran = [];
             for (const now of [16, 33, 50, 5000, 5016, 5033]) {
                 const before = sim.ticks;
@@ -295,7 +347,7 @@ class Run(unittest.TestCase):
 
     def test_a_run_time_error_stops_the_run_and_says_so(self):
         driver.find_element(By.ID, "Command1").click()
-        driver.execute_script("window.talbrix.module._talbrix_test_set_time(200)")
+        driver.execute_script("window.talbrix.bridge.testSetTime(200)")
         driver.execute_async_script("setTimeout(arguments[arguments.length - 1], 200)")
         status = driver.find_element(By.ID, "status")
         self.assertEqual(status.text, "Run-time error: Overflow")
@@ -306,7 +358,16 @@ class Run(unittest.TestCase):
         driver.execute_async_script("setTimeout(arguments[arguments.length - 1], 100)")
         self.assertEqual(driver.execute_script("return window.talbrix.ticks"), ticks)
 
-    def test_the_file_loaded_nothing_and_broke_no_policy(self):
+    def test_the_embedded_font_is_named_ours_and_keeps_its_licence(self):
+        from fontTools.ttLib import TTFont
+        packed = PAGE.read_text().split("font/woff2;base64,", 1)[1].split('"', 1)[0]
+        names = {record.nameID: record.toUnicode() for record in TTFont(io.BytesIO(base64.b64decode(packed)))["name"].names}
+        self.assertEqual({names[i] for i in (1, 4)}, {"Talbrix Sans"})
+        self.assertNotIn("Liberation", " ".join(names.values()))
+        self.assertIn("SIL Open Font License", names[13])
+
+    def test_the_file_is_small_loaded_nothing_and_broke_no_policy(self):
+        self.assertLess(PAGE.stat().st_size, 200_000)
         entries = driver.execute_script(
             "return performance.getEntriesByType('resource').map((entry) => entry.name)")
         self.assertEqual(entries, [])
@@ -369,6 +430,65 @@ class KeepARun(unittest.TestCase):
             document.getElementById('Slider6').getAttribute('aria-valuenow'),
             document.getElementById('Option1').checked, window.talbrix.running]""")
         self.assertEqual(state, ["7", "2", True, False])
+
+    def open_bytes(self, name, data):
+        """Opens a file's bytes as the file picker would hand them over:
+        whether it opened, and what the page said."""
+        return driver.execute_async_script("""
+            const [name, packed, done] = arguments;
+            const bytes = Uint8Array.from(atob(packed), (letter) => letter.charCodeAt(0));
+            window.talbrix.runFiles.open(name, bytes).then((opened) =>
+                done([opened, document.getElementById('message').textContent]));""",
+            name, base64.b64encode(data).decode())
+
+    def test_odd_files_get_the_runners_verdict(self):
+        for name, data, verdict in odd_files():
+            with self.subTest(file=name):
+                runner = subprocess.run([TRACE], input=data, capture_output=True)
+                self.assertEqual(runner.stderr.decode().strip(), "" if verdict == "opens" else verdict)
+                opened, message = self.open_bytes("odd.talbrix", data)
+                if verdict == "opens":
+                    ticks = runner.stdout.count(b"\n") - 2  # the header and the load row
+                    self.assertEqual((opened, message), (True, f'Opened "odd.talbrix": {ticks} ticks replayed.'))
+                else:
+                    self.assertEqual((opened, message), (False, f'Cannot open "odd.talbrix". {verdict}'))
+
+    def leaving_asks(self):
+        return driver.execute_script("""
+            const leaving = new Event('beforeunload', { cancelable: true });
+            window.dispatchEvent(leaving);
+            return leaving.defaultPrevented;""")
+
+    def test_leaving_asks_only_when_ticks_would_be_lost(self):
+        self.assertFalse(self.leaving_asks())
+        driver.execute_script("window.talbrix.step(5)")
+        self.assertTrue(self.leaving_asks())
+        ActionChains(driver).key_down(Keys.CONTROL).send_keys("s").key_up(Keys.CONTROL).perform()
+        self.saved("talbrix-run.talbrix")
+        self.assertFalse(self.leaving_asks())
+        driver.execute_script("window.talbrix.step(1)")
+        self.assertTrue(self.leaving_asks())
+        self.assertTrue(self.open_bytes("case.talbrix", b"ticks 7\n")[0])
+        self.assertFalse(self.leaving_asks())
+
+    def test_the_keyboard_reaches_every_command_and_escape_cancels(self):
+        # Access keys (Alt and the letter, in Chromium) for the saves.
+        for letter, name in (("t", "talbrix-run.csv"), ("s", "talbrix-run.talbrix")):
+            ActionChains(driver).key_down(Keys.ALT).send_keys(letter).key_up(Keys.ALT).perform()
+            self.assertTrue(self.saved(name))
+        before = texts()
+        driver.execute_script("""
+            window.opening = window.talbrix.runFiles.open('long.talbrix', 'ticks 1000000000\\n');""")
+        driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            const wait = () => document.getElementById('progress').hidden ? setTimeout(wait, 10) : done();
+            wait();""")
+        ActionChains(driver).send_keys(Keys.ESCAPE).perform()
+        opened = driver.execute_async_script("window.opening.then(arguments[arguments.length - 1])")
+        self.assertFalse(opened)
+        self.assertEqual(driver.find_element(By.ID, "message").text,
+                         'Opening "long.talbrix": cancelled. Nothing was changed.')
+        self.assertEqual(texts(), before)
 
     def test_a_bad_file_is_refused_and_changes_nothing(self):
         driver.execute_script("window.talbrix.step(40)")

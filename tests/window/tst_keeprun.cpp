@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -83,6 +84,7 @@ struct KeptWindow : QuietWindow {
     QString nextPath;
     QStringList captions;
     QStringList messages;
+    QStringList notices;
 
     KeptWindow()
     {
@@ -91,6 +93,7 @@ struct KeptWindow : QuietWindow {
             return nextPath;
         });
         keeper().setMessageReporter([this](const QString &message) { messages << message; });
+        keeper().setNoticeReporter([this](const QString &notice) { notices << notice; });
     }
     talbrix::RunKeeper &keeper() { return window.runKeeper(); }
     void trigger(const char *action, const QString &path)
@@ -99,6 +102,30 @@ struct KeptWindow : QuietWindow {
         control<QAction>(window, QString::fromLatin1(action))->trigger();
     }
 };
+
+// The bytes a row of the odd-files table stands for: \n \r \0 \xHH \\ and
+// {C*N} for C written N times.
+QByteArray decodedBytes(const QByteArray &notation)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < notation.size(); ++i) {
+        const char c = notation[i];
+        if (c == '{') {
+            const qsizetype end = notation.indexOf('}', i);
+            bytes += QByteArray(notation.mid(i + 3, end - i - 3).toInt(), notation[i + 1]);
+            i = end;
+        } else if (c != '\\') {
+            bytes += c;
+        } else {
+            const char escaped = notation[++i];
+            if (escaped == 'x')
+                bytes += static_cast<char>(notation.mid((i += 2) - 1, 2).toInt(nullptr, 16));
+            else
+                bytes += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped == '0' ? '\0' : escaped;
+        }
+    }
+    return bytes;
+}
 
 // What a live run leaves in the window, and what a failed open must not touch.
 QString snapshot(talbrix::Ml &window)
@@ -155,6 +182,8 @@ private Q_SLOTS:
     void init() { QVERIFY((m_folder = std::make_unique<QTemporaryDir>())->isValid()); }
     void scriptedRunReplaysAndSavesItsTable();
     void openingLeavesTheWindowAsALiveRun();
+    void oddFilesAreJudgedAsTheRunnerJudgesThem_data();
+    void oddFilesAreJudgedAsTheRunnerJudgesThem();
     void badInputLeavesTheWindowAsItWas_data();
     void badInputLeavesTheWindowAsItWas();
     void failedSaveKeepsTheExistingFile();
@@ -253,23 +282,58 @@ void KeepRunTest::openingLeavesTheWindowAsALiveRun()
     }
 }
 
+// One table of odd files for the runner, the window and the page: each is
+// accepted or refused by all three, in the runner's words.
+void KeepRunTest::oddFilesAreJudgedAsTheRunnerJudgesThem_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("verdict");
+    QFile table(QStringLiteral(TALBRIX_ODD_FILES));
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    while (!table.atEnd()) {
+        const QByteArray line = table.readLine().chopped(1);
+        const QList<QByteArray> cells = line.split('\t');
+        if (line.startsWith('#') || cells.size() != 3)
+            continue;
+        QTest::newRow(cells[0].constData()) << decodedBytes(cells[1]) << QString::fromUtf8(cells[2]);
+    }
+}
+
+void KeepRunTest::oddFilesAreJudgedAsTheRunnerJudgesThem()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, verdict);
+    QFile file(path("odd.talbrix"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    const bool opens = verdict == QStringLiteral("opens");
+
+    QProcess runner;
+    runner.start(QStringLiteral(TALBRIX_TRACE), { file.fileName() });
+    QVERIFY(runner.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(runner.readAllStandardError()).trimmed(), opens ? QString() : verdict);
+    QCOMPARE(runner.exitCode(), opens ? 0 : 2);
+    const qsizetype rows = runner.readAllStandardOutput().count('\n') - 2; // the header and the load row
+
+    KeptWindow kept;
+    kept.trigger("openScenario", file.fileName());
+    if (opens) {
+        QCOMPARE(kept.messages, QStringList());
+        QCOMPARE(kept.notices, QStringList(QStringLiteral("Opened \"odd.talbrix\": %1 ticks replayed.").arg(rows)));
+        QCOMPARE(kept.window.ticks(), static_cast<std::uint64_t>(rows));
+    } else {
+        QCOMPARE(kept.messages.size(), 1);
+        QVERIFY2(kept.messages.constFirst().endsWith(QStringLiteral("\n\n") + verdict), qPrintable(kept.messages[0]));
+        QCOMPARE(kept.window.ticks(), std::uint64_t { 0 });
+    }
+}
+
 void KeepRunTest::badInputLeavesTheWindowAsItWas_data()
 {
     QTest::addColumn<QByteArray>("scenario"); // empty: the file is not there
     QTest::addColumn<bool>("failingTick");
     QTest::addColumn<QString>("message"); // empty: the user cancels
     QTest::addColumn<QString>("special"); // a FIFO or a device opened instead of bad.talbrix
-    // Odd files are refused as talbrix-trace and the page refuse them, in the same words.
-    QTest::newRow("a NUL byte") << QByteArray("ticks 100\n\0ticks 5000\n", 22) << false
-                                << QStringLiteral("line 2: not a UTF-8 text file (the line holds a NUL byte)") << QString();
-    QTest::newRow("UTF-16") << QByteArray("\xFF\xFEt\0i\0c\0k\0s\0 \0" "5\0\n\0", 18) << false
-                            << QStringLiteral("line 1: not a UTF-8 text file (the line holds a NUL byte)") << QString();
-    QTest::newRow("a 40,000-digit text8") << "text8 " + QByteArray(40000, '5') + "\nticks 100\n" << false
-                                          << QStringLiteral("line 1: text8 holds at most 32767 characters, got 40000")
-                                          << QString();
-    QTest::newRow("text8 not UTF-8") << QByteArray("text8 \xFF\xFE" "12\nticks 100\n") << false
-                                     << QStringLiteral("line 1: text8 must be UTF-8 text, got '\\xFF\\xFE12'")
-                                     << QString();
     QTest::newRow("a FIFO") << QByteArray() << false << QStringLiteral("It is not a regular file")
                             << QStringLiteral("fifo");
     QTest::newRow("a device") << QByteArray() << false << QStringLiteral("It is not a regular file")

@@ -1,0 +1,236 @@
+// The one place that touches the WebAssembly module: its exported
+// functions, its heap and its strings. Everything else in the page asks the
+// bridge in the page's own terms (readouts and sliders by number, texts as
+// strings, a file as its bytes) and never sees a pointer.
+'use strict';
+
+/** What a job reports after each slice of its work. */
+const JobState = Object.freeze({ running: 0, finished: 1, failed: 2 });
+
+/**
+ * A replay the module runs a slice at a time: opening a scenario, or
+ * writing the table of the run so far. Only one job exists at a time.
+ */
+class Job {
+  /** @param {any} module */
+  constructor(module) {
+    this.module = module;
+  }
+
+  /**
+   * Does up to `budget` units of work (a line read, a tick run).
+   * @param {number} budget
+   * @returns {number} a JobState
+   */
+  advance(budget) {
+    return this.module._talbrix_job_advance(budget);
+  }
+
+  /** True when the file was refused before any tick ran. */
+  refused() {
+    return this.module._talbrix_job_refused() === 1;
+  }
+
+  /**
+   * @returns {number} 0..1
+   */
+  progress() {
+    return this.module._talbrix_job_progress();
+  }
+
+  /** Why the job was refused or failed, in the runner's words. */
+  error() {
+    return this.module.UTF8ToString(this.module._talbrix_job_error());
+  }
+
+  /** The table text written since the last call. */
+  takeChunk() {
+    return this.module.UTF8ToString(this.module._talbrix_job_take_chunk());
+  }
+
+  /** A finished opening becomes the page's run; ends the job. */
+  adopt() {
+    this.module._talbrix_job_adopt();
+  }
+
+  end() {
+    this.module._talbrix_job_end();
+  }
+}
+
+class Bridge {
+  /** @param {any} module */
+  constructor(module) {
+    this.module = module;
+    /** The form's table, as the desktop window reads it. */
+    this.form = JSON.parse(module.UTF8ToString(module._talbrix_form_json()));
+  }
+
+  /**
+   * @returns {Promise<Bridge>}
+   */
+  static async start() {
+    // The page carries the module's bytes compressed, in base64.
+    const packed = /** @type {HTMLElement} */ (document.getElementById('talbrixModule')).textContent || '';
+    const bytes = Uint8Array.from(atob(packed.trim()), (letter) => letter.charCodeAt(0));
+    const unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+    const wasmBinary = await new Response(unpacked).arrayBuffer();
+    return new Bridge(await createTalbrixModule({ wasmBinary }));
+  }
+
+  /**
+   * Copies bytes into the module's heap for the length of one call.
+   * @template T
+   * @param {Uint8Array} bytes
+   * @param {(pointer: number, length: number) => T} use
+   * @returns {T}
+   */
+  withBytes(bytes, use) {
+    const pointer = this.module._malloc(Math.max(1, bytes.length));
+    try {
+      // Read the heap only now: the allocation may have grown it.
+      this.module.HEAPU8.set(bytes, pointer);
+      return use(pointer, bytes.length);
+    } finally {
+      this.module._free(pointer);
+    }
+  }
+
+  /**
+   * A new window and the load step.
+   * @returns {boolean}
+   */
+  load() {
+    return this.module._talbrix_load() === 0;
+  }
+
+  /**
+   * @param {number} slider 1..6
+   * @param {number} position
+   */
+  setSlider(slider, position) {
+    this.module._talbrix_set_slider(slider, position);
+  }
+
+  /** @param {number} option 1 fibrillates, 2 defibrillates */
+  selectOption(option) {
+    this.module._talbrix_select_option(option);
+  }
+
+  /**
+   * @param {number} readout 1..13
+   * @param {string} text
+   */
+  setText(readout, text) {
+    this.withBytes(new TextEncoder().encode(text),
+      (pointer, length) => this.module._talbrix_set_text(readout, pointer, length));
+  }
+
+  /**
+   * Runs up to `count` ticks; a run-time error stops at the failing tick.
+   * @param {number} count
+   * @returns {number} how many ran
+   */
+  ticks(count) {
+    return this.module._talbrix_ticks(count);
+  }
+
+  /** The name of the run-time error that ended the run, or "". */
+  error() {
+    return this.module.UTF8ToString(this.module._talbrix_error());
+  }
+
+  /**
+   * How often the model has written a readout's box.
+   * @param {number} readout
+   */
+  writes(readout) {
+    return this.module._talbrix_publish_count(readout);
+  }
+
+  /** @param {number} readout */
+  text(readout) {
+    return this.module.UTF8ToString(this.module._talbrix_text(readout));
+  }
+
+  /** How often the plot was cleared. */
+  clears() {
+    return this.module._talbrix_clear_count();
+  }
+
+  /** Points plotted since the last clear. */
+  pointCount() {
+    return this.module._talbrix_point_count();
+  }
+
+  /**
+   * Visits the points from index `from` on as pixels of the drawing area
+   * and their colours (0xRRGGBB); points that fall outside it are skipped.
+   * @param {number} from
+   * @param {(column: number, row: number, rgb: number) => void} visit
+   */
+  forEachPixel(from, visit) {
+    const count = this.pointCount() - from;
+    if (count <= 0)
+      return;
+    const recordBytes = 8; // int16 column, int16 row, uint32 colour
+    const pointer = this.module._talbrix_pixels(from);
+    const view = new DataView(this.module.HEAPU8.buffer, pointer, count * recordBytes);
+    for (let i = 0; i < count; ++i) {
+      const column = view.getInt16(i * recordBytes, true);
+      if (column >= 0)
+        visit(column, view.getInt16(i * recordBytes + 2, true), view.getUint32(i * recordBytes + 4, true));
+    }
+  }
+
+  /** @param {number} slider 1..6 */
+  slider(slider) {
+    return this.module._talbrix_slider(slider);
+  }
+
+  /** 0: no option button selected, 1: Option1, 2: Option2. */
+  option() {
+    return this.module._talbrix_option();
+  }
+
+  /** Ticks in the run from load, an opened run's included. */
+  runTicks() {
+    return this.module._talbrix_run_ticks();
+  }
+
+  /** The run so far as a scenario. */
+  scenario() {
+    return this.module.UTF8ToString(this.module._talbrix_scenario());
+  }
+
+  /**
+   * Why a file of this size is not opened at all, or "".
+   * @param {number} bytes
+   */
+  openRefusal(bytes) {
+    return this.module.UTF8ToString(this.module._talbrix_open_refusal(bytes));
+  }
+
+  /**
+   * Begins opening a scenario from its file's bytes.
+   * @param {Uint8Array} bytes
+   */
+  openJob(bytes) {
+    this.withBytes(bytes, (pointer, length) => this.module._talbrix_job_open(pointer, length));
+    return new Job(this.module);
+  }
+
+  /** Begins writing the table of the run so far. */
+  tableJob() {
+    this.module._talbrix_job_table();
+    return new Job(this.module);
+  }
+
+  /**
+   * For tests: a sweep time the controls cannot reach.
+   * @param {number} seconds
+   */
+  testSetTime(seconds) {
+    this.module._talbrix_test_set_time(seconds);
+  }
+}

@@ -1,0 +1,48 @@
+// The page from the keyboard alone. Tab goes round the form in its tab
+// order, as in the desktop window, then on to the run commands and back to
+// the form; Ctrl+O and Ctrl+S open and save as on the desktop, every command
+// has the browser's access key (Alt or Alt+Shift with its letter), and
+// Escape cancels a long open or table.
+'use strict';
+
+class Keyboard {
+  /**
+   * @param {Simulator} simulator
+   * @param {RunFiles} runFiles
+   */
+  constructor(simulator, runFiles) {
+    this.form = simulator.view.tabOrder;
+    this.runFiles = runFiles;
+    document.addEventListener('keydown', (event) => this.onKey(event));
+  }
+
+  /** Every stop of the round, the commands that are shown included. */
+  stops() {
+    const commands = [...this.runFiles.buttons, this.runFiles.cancelButton];
+    return [...this.form, ...commands.filter((button) => button.offsetParent !== null)];
+  }
+
+  /** @param {KeyboardEvent} event */
+  onKey(event) {
+    if (event.key === 'Escape' && this.runFiles.busy) {
+      event.preventDefault();
+      this.runFiles.cancel();
+    } else if (event.key === 'Tab' && !(event.altKey || event.ctrlKey || event.metaKey)) {
+      // Within the round the page's own order holds; only its two ends join.
+      const stops = this.stops();
+      const first = stops[0], last = stops[stops.length - 1];
+      const wrapTo = event.shiftKey ? (event.target === first ? last : null)
+        : (event.target === last ? first : null);
+      if (wrapTo) {
+        event.preventDefault();
+        wrapTo.focus();
+      }
+    } else if ((event.ctrlKey || event.metaKey) && !event.altKey && !event.shiftKey) {
+      const button = { o: this.runFiles.buttons[0], s: this.runFiles.buttons[1] }[event.key.toLowerCase()];
+      if (button) {
+        event.preventDefault();
+        button.click();
+      }
+    }
+  }
+}
