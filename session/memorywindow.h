@@ -32,6 +32,7 @@ public:
     void setDrawColour(std::int32_t colour) override;
     void clearPlot() override;
     ControlSettings controlSettings() const override;
+    std::string readoutText(Readout readout) const override { return text(readout); }
 
     void setSlider(int slider, std::int32_t position);
     void selectFibrillation(); // Option1 on, Option2 off

@@ -2,6 +2,7 @@
 
 #include "circulation.h"
 #include "circulationstate.h"
+#include "beatlog.h"
 #include "runrecorder.h"
 
 #include <cstdint>
@@ -19,8 +20,11 @@ class RecordedRun {
 public:
     using TickFunction = TickOutcome (*)(CirculationState &, WindowInterface &);
 
+    // A run that is not recorded keeps no beat rows either, only tells the
+    // beat log's listener: the runner may run for days.
     explicit RecordedRun(bool recording = true)
-        : m_recording(recording)
+        : m_beats(recording)
+        , m_recording(recording)
     {
     }
 
@@ -34,6 +38,9 @@ public:
     CirculationState &state() { return m_state; }
     const CirculationState &state() const { return m_state; }
     std::uint64_t ticks() const { return m_ticks; }
+    // A row for every beat boundary the run has crossed.
+    const BeatLog &beatLog() const { return m_beats; }
+    BeatLog &beatLog() { return m_beats; }
     // The run so far as scenario text, ending with the controls as `window`
     // holds them now.
     std::string scenario(const RunWindow &window) const;
@@ -46,6 +53,7 @@ private:
     RunRecorder m_recorder;
     TickFunction m_tick = &talbrix::runTick;
     std::uint64_t m_ticks = 0;
+    BeatLog m_beats;
     bool m_recording;
 };
 

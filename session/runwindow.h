@@ -29,6 +29,8 @@ ControlSettings loadSettings();
 class RunWindow : public WindowInterface {
 public:
     virtual ControlSettings controlSettings() const = 0;
+    // What a readout's box shows now.
+    virtual std::string readoutText(Readout readout) const = 0;
 };
 
 } // namespace talbrix

@@ -1,5 +1,6 @@
 #include "tracerun.h"
 
+#include "beatlog.h"
 #include "scenarioreplay.h"
 #include "tracewriter.h"
 
@@ -7,11 +8,13 @@
 
 namespace talbrix {
 
-TraceRun writeTrace(LineSource &scenario, TraceWriter &trace)
+namespace {
+
+// Runs a replay to its end; a failed write of its output ends it at once.
+TraceRun finish(ScenarioReplay &replay)
 {
     using Outcome = TraceRun::Outcome;
     try {
-        ScenarioReplay replay(scenario, &trace, false);
         ScenarioReplay::Status status;
         while ((status = replay.advance(std::numeric_limits<std::uint64_t>::max()))
             == ScenarioReplay::Status::Running) { }
@@ -30,6 +33,34 @@ TraceRun writeTrace(LineSource &scenario, TraceWriter &trace)
     } catch (const TraceWriteError &error) {
         return { Outcome::WriteError, error.what() };
     }
+}
+
+} // namespace
+
+TraceRun writeTrace(LineSource &scenario, TraceWriter &trace)
+{
+    try {
+        ScenarioReplay replay(scenario, &trace, false);
+        return finish(replay);
+    } catch (const TraceWriteError &error) {
+        return { TraceRun::Outcome::WriteError, error.what() };
+    }
+}
+
+TraceRun writeBeatTable(LineSource &scenario, BeatTableWriter &table)
+{
+    ScenarioReplay replay(scenario, nullptr, false);
+    replay.run().beatLog().setListener([&table](const BeatRow &row) { table.writeRow(row); });
+    table.writeHeader();
+    TraceRun result = finish(replay);
+    if (result.outcome == TraceRun::Outcome::WriteError)
+        return result;
+    try {
+        table.flush(); // the rows before a bad line or a failed tick stay
+    } catch (const TraceWriteError &error) {
+        return { TraceRun::Outcome::WriteError, error.what() };
+    }
+    return result;
 }
 
 } // namespace talbrix

@@ -4,6 +4,7 @@
 
 namespace talbrix {
 
+class BeatTableWriter;
 class LineSource;
 class TraceWriter;
 
@@ -24,5 +25,10 @@ struct TraceRun {
 // header, the load row and one row per tick. Rows already written stay when
 // a later line fails; the trace is flushed before this returns.
 TraceRun writeTrace(LineSource &scenario, TraceWriter &trace);
+
+// Replays a scenario from load, writing its beat log as a table as the run
+// goes: the header, then a row for each beat boundary, the row the beat log
+// of the same run in a window holds. Ends as writeTrace() does.
+TraceRun writeBeatTable(LineSource &scenario, BeatTableWriter &table);
 
 } // namespace talbrix

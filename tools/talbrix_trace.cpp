@@ -1,3 +1,4 @@
+#include "beatlog.h"
 #include "linesource.h"
 #include "scenario.h"
 #include "tracerun.h"
@@ -18,8 +19,9 @@ constexpr int statusRuntimeError = 3;
 constexpr int statusWriteError = 4; // the trace could not be written whole
 
 constexpr const char *usage
-    = "usage: talbrix-trace [SCENARIO_FILE]\n"
-      "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace.\n"
+    = "usage: talbrix-trace [--beats] [SCENARIO_FILE]\n"
+      "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace\n"
+      "of every tick, or with --beats the beat log: a row for every beat boundary.\n"
       "Exit status: 0 done; 2 usage, unreadable scenario or bad line; 3 run-time error in a\n"
       "tick; 4 the trace could not be written whole.\n";
 
@@ -28,11 +30,17 @@ void cannotRead(const std::string &source, int error)
     std::fprintf(stderr, "cannot read %s: %s\n", source.c_str(), std::generic_category().message(error).c_str());
 }
 
-int run(std::FILE *file, const std::string &source)
+int run(std::FILE *file, const std::string &source, bool beats)
 {
     talbrix::FileLines lines(file, talbrix::maxLineBytes);
-    talbrix::TraceWriter trace(stdout);
-    const talbrix::TraceRun result = talbrix::writeTrace(lines, trace);
+    talbrix::TraceRun result;
+    if (beats) {
+        talbrix::BeatTableWriter table(stdout);
+        result = talbrix::writeBeatTable(lines, table);
+    } else {
+        talbrix::TraceWriter trace(stdout);
+        result = talbrix::writeTrace(lines, trace);
+    }
     using Outcome = talbrix::TraceRun::Outcome;
     switch (result.outcome) {
     case Outcome::Done:
@@ -55,27 +63,30 @@ int run(std::FILE *file, const std::string &source)
 
 } // namespace
 
-// talbrix-trace [SCENARIO_FILE]: runs a scenario (standard input when no file
-// is named, or for -) and prints the CSV trace of every tick.
+// talbrix-trace [--beats] [SCENARIO_FILE]: runs a scenario (standard input
+// when no file is named, or for -) and prints the CSV trace of every tick, or
+// the beat log.
 int main(int argc, char **argv)
 {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usage, stdout);
         return std::fflush(stdout) == 0 ? statusOk : statusWriteError;
     }
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-' && argv[1][1] != '\0')) {
+    const bool beats = argc > 1 && std::strcmp(argv[1], "--beats") == 0;
+    const int first = beats ? 2 : 1; // the scenario's argument, if any
+    if (argc > first + 1 || (argc == first + 1 && argv[first][0] == '-' && argv[first][1] != '\0')) {
         std::fputs(usage, stderr);
         return statusBadInput;
     }
-    if (argc == 1 || std::strcmp(argv[1], "-") == 0)
-        return run(stdin, "standard input");
-    const std::string name = talbrix::quoted(argv[1], std::string::npos);
-    std::FILE *file = std::fopen(argv[1], "rb");
+    if (argc == first || std::strcmp(argv[first], "-") == 0)
+        return run(stdin, "standard input", beats);
+    const std::string name = talbrix::quoted(argv[first], std::string::npos);
+    std::FILE *file = std::fopen(argv[first], "rb");
     if (!file) {
         cannotRead(name, errno);
         return statusBadInput;
     }
-    const int status = run(file, name);
+    const int status = run(file, name, beats);
     std::fclose(file);
     return status;
 }

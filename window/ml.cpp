@@ -212,6 +212,11 @@ void Ml::adoptRun(const MemoryWindow &replayed, RecordedRun run)
     m_run = std::move(run);
 }
 
+std::string Ml::readoutText(Readout readout) const
+{
+    return m_controls.text(readout)->text().toStdString();
+}
+
 ControlSettings Ml::controlSettings() const
 {
     ControlSettings settings;

@@ -64,6 +64,7 @@ public:
     void setDrawColour(std::int32_t colour) override;
     void clearPlot() override;
     ControlSettings controlSettings() const override;
+    std::string readoutText(Readout readout) const override;
 
 public Q_SLOTS:
     void Command1_Click();

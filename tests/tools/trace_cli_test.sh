@@ -73,4 +73,17 @@ printf '\357\273\277ticks 1\r\n' > "$work/bom"
 "$trace" "$work/bom" > "$work/out" 2> "$work/err"; status=$?
 expect 0 ""
 [ "$(wc -l < "$work/out")" -eq 3 ] || { echo "a byte-order-mark file did not run its tick"; exit 1; }
+# --beats: the beat log of the same run, a header and a row per boundary
+# tick; a bad line still says where, after the rows before it.
+printf 'ticks 400\n' > "$work/beats"
+"$trace" --beats "$work/beats" > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+head -c 40 "$work/out" | grep -q '^beat,tick,time (s),"AOP (mmHg)"' || { echo "--beats printed no beat table"; exit 1; }
+boundaries=$("$trace" "$work/beats" | awk -F, '$23 == 1' | wc -l)
+[ "$(wc -l < "$work/out")" -eq $((boundaries + 1)) ] || { echo "--beats: not one row per boundary tick"; exit 1; }
+printf 'ticks 400\nslider 9 1\n' | "$trace" --beats - > "$work/out" 2> "$work/err"; status=$?
+expect 2 "line 2: slider number must be 1..6, got '9'"
+[ "$(wc -l < "$work/out")" -eq $((boundaries + 1)) ] || { echo "--beats lost the rows before a bad line"; exit 1; }
+"$trace" --beats "$work/beats" extra > /dev/null 2> "$work/err"; status=$?
+[ "$status" -eq 2 ] && grep -q '^usage: talbrix-trace \[--beats\]' "$work/err" || { echo "--beats with two files was not refused"; exit 1; }
 echo "talbrix-trace end-to-end checks passed"

@@ -1,0 +1,141 @@
+#include "beatlog.h"
+
+#include "formtable.h"
+#include "runtimeerror.h"
+#include "val.h"
+
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+namespace talbrix {
+namespace {
+
+// A readout's number, or nothing for a text that is too large to read
+// (a heart rate typed as 1E999): such a text only matches itself.
+std::optional<double> numberIn(const std::string &text)
+{
+    try {
+        return val(text);
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
+}
+
+// One step of the last digit a text shows: 0.01 for "1.33" or ".81", 1 for
+// "5000" or " 40".
+double lastDigitStep(std::string_view text)
+{
+    const auto point = text.find('.');
+    if (point == std::string_view::npos)
+        return 1;
+    std::size_t decimals = 0;
+    while (point + 1 + decimals < text.size() && text[point + 1 + decimals] >= '0' && text[point + 1 + decimals] <= '9')
+        ++decimals;
+    return std::pow(10.0, -static_cast<double>(decimals));
+}
+
+bool closeEnough(const std::string &start, const std::string &now)
+{
+    if (start == now)
+        return true;
+    const auto a = numberIn(start), b = numberIn(now);
+    if (!a || !b)
+        return false;
+    const double allowed = std::max(SteadyRule::tolerance * std::fabs(*a),
+        std::max(lastDigitStep(start), lastDigitStep(now)));
+    return std::fabs(*b - *a) <= allowed * (1 + 1e-9);
+}
+
+// A readout as the form labels it: its caption, and its unit label if it has
+// one ("Blood Vol ml").
+std::string readoutName(const form::TextBox &box)
+{
+    const auto trimmed = [](std::string_view text) {
+        const auto first = text.find_first_not_of(' ');
+        return first == std::string_view::npos ? std::string_view {} : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+    std::string name(trimmed(form::named(form::labels, box.caption).caption));
+    if (box.unit)
+        name += ' ' + std::string(trimmed(form::named(form::labels, box.unit).caption));
+    return name;
+}
+
+} // namespace
+
+bool SteadyRule::matchesStart(const BeatRow &row) const
+{
+    if (row.sliders != m_start->sliders || row.fibrillating != m_start->fibrillating)
+        return false;
+    for (std::size_t i = 0; i < row.texts.size(); ++i)
+        if (!closeEnough(m_start->texts[i], row.texts[i]))
+            return false;
+    return true;
+}
+
+void SteadyRule::add(const BeatRow &row)
+{
+    if (m_start && matchesStart(row)) {
+        ++m_length;
+        return;
+    }
+    m_start = row;
+    m_length = 1;
+}
+
+std::optional<std::uint64_t> SteadyRule::steadyFrom() const
+{
+    if (m_length < beatsNeeded)
+        return std::nullopt;
+    return m_start->beat;
+}
+
+void BeatLog::afterTick(std::uint64_t tick, const TickOutcome &outcome, const RunWindow &window)
+{
+    if (!outcome.beat)
+        return;
+    BeatRow row;
+    row.beat = ++m_beats;
+    row.tick = tick;
+    for (int box = 1; box <= readoutCount; ++box)
+        row.texts[static_cast<std::size_t>(box) - 1] = window.readoutText(static_cast<Readout>(box));
+    const ControlSettings settings = window.controlSettings();
+    row.sliders = settings.sliders;
+    row.fibrillating = settings.option == OptionSelection::Fibrillate;
+    m_steady.add(row);
+    if (m_listener)
+        m_listener(row);
+    if (!m_keeping)
+        return;
+    if (m_rows.size() == maxKeptRows)
+        m_rows.pop_front();
+    m_rows.push_back(std::move(row));
+}
+
+void BeatTableWriter::writeHeader()
+{
+    std::string header = "beat,tick,time (s)";
+    for (const form::TextBox &box : form::texts)
+        header += ",\"" + readoutName(box) + '"';
+    for (const form::Slider &slider : form::sliders)
+        header += ",\"" + std::string(slider.name) + ' ' + form::named(form::labels, slider.caption).caption + '"';
+    header += ",rhythm\n";
+    m_csv.line(header);
+}
+
+void BeatTableWriter::writeRow(const BeatRow &row)
+{
+    m_csv.integer(static_cast<long long>(row.beat));
+    m_csv.integer(static_cast<long long>(row.tick));
+    // Seconds since load to the hundredth, exactly: each tick is 0.01 s.
+    const std::string seconds = std::to_string(row.tick / 100) + '.' + char('0' + row.tick % 100 / 10) + char('0' + row.tick % 10);
+    m_csv.word(seconds);
+    for (const std::string &text : row.texts)
+        m_csv.quoted(text);
+    for (const std::int32_t position : row.sliders)
+        m_csv.integer(position);
+    m_csv.word(row.fibrillating ? "fibrillating" : "beating");
+    m_csv.endRow();
+}
+
+} // namespace talbrix

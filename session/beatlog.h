@@ -1,0 +1,104 @@
+#pragma once
+
+#include "circulation.h"
+#include "runwindow.h"
+#include "csvoutput.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace talbrix {
+
+// The run as it stood after a tick that crossed a beat boundary: what a
+// student would copy down from the form once a beat, and what the controls
+// held.
+struct BeatRow {
+    std::uint64_t beat = 0; // 1 for the first boundary after load
+    std::uint64_t tick = 0; // since load; the model's time is tick x 0.01 s
+    std::array<std::string, readoutCount> texts; // Text1..Text13, as the boxes show them
+    std::array<std::int32_t, sliderCount> sliders {};
+    bool fibrillating = false;
+
+    bool operator==(const BeatRow &) const = default;
+};
+
+// Whether the run has settled, by one rule every edition shows alike: the
+// run is steady from beat B once B and at least the four beats after it have
+// the controls unchanged and every readout within 1 % of its value at B, or
+// within one step of the last digit shown (".81" and ".82" do not count as
+// a change). A beat that strays starts the count again from itself.
+class SteadyRule {
+public:
+    static constexpr std::uint64_t beatsNeeded = 5;
+    static constexpr double tolerance = 0.01;
+
+    void add(const BeatRow &row);
+    // The first beat of the steady stretch, once it is long enough.
+    std::optional<std::uint64_t> steadyFrom() const;
+
+private:
+    bool matchesStart(const BeatRow &row) const;
+
+    std::optional<BeatRow> m_start;
+    std::uint64_t m_length = 0;
+};
+
+// Every beat of a run, newest last. A listener hears each row as it comes
+// (a panel, or a table being written while the run goes on). The log keeps
+// at most maxKeptRows, dropping the oldest: a run of a day at the fastest
+// rate keeps them all. A log that keeps none only tells its listener.
+class BeatLog {
+public:
+    static constexpr std::size_t maxKeptRows = 200000;
+    using Listener = std::function<void(const BeatRow &)>;
+
+    explicit BeatLog(bool keeping = true)
+        : m_keeping(keeping)
+    {
+    }
+
+    // After each tick: a row when the tick crossed a boundary.
+    void afterTick(std::uint64_t tick, const TickOutcome &outcome, const RunWindow &window);
+    void setListener(Listener listener) { m_listener = std::move(listener); }
+
+    const std::deque<BeatRow> &rows() const { return m_rows; }
+    std::uint64_t beats() const { return m_beats; }
+    std::optional<std::uint64_t> steadyFrom() const { return m_steady.steadyFrom(); }
+
+private:
+    std::deque<BeatRow> m_rows;
+    std::uint64_t m_beats = 0;
+    SteadyRule m_steady;
+    Listener m_listener;
+    bool m_keeping;
+};
+
+// The beat log as a CSV table: a header naming each readout as the form
+// labels it (units as the form shows them), then one row per beat. Numbers
+// and texts are written as in the tick trace.
+class BeatTableWriter {
+public:
+    explicit BeatTableWriter(CsvOutput::Sink sink)
+        : m_csv(std::move(sink))
+    {
+    }
+    explicit BeatTableWriter(std::FILE *out)
+        : m_csv(out)
+    {
+    }
+
+    void writeHeader();
+    void writeRow(const BeatRow &row);
+    void flush() { m_csv.flush(); }
+
+private:
+    CsvOutput m_csv;
+};
+
+} // namespace talbrix
