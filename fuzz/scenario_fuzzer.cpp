@@ -60,6 +60,10 @@ std::string lineFor(const ScenarioCommand &command)
         return "defibrillate";
     if (const auto *text = std::get_if<Text8Command>(&command))
         return "text8 " + text->text;
+    if (std::holds_alternative<HoldReferenceCommand>(command))
+        return "hold-reference";
+    if (std::holds_alternative<ClearReferenceCommand>(command))
+        return "clear-reference";
     return "ticks " + std::to_string(std::get<TicksCommand>(command).count);
 }
 

@@ -11,17 +11,6 @@
 namespace talbrix {
 namespace {
 
-// A readout's number, or nothing for a text that is too large to read
-// (a heart rate typed as 1E999): such a text only matches itself.
-std::optional<double> numberIn(const std::string &text)
-{
-    try {
-        return val(text);
-    } catch (const RuntimeError &) {
-        return std::nullopt;
-    }
-}
-
 // One step of the last digit a text shows: 0.01 for "1.33" or ".81", 1 for
 // "5000" or " 40".
 double lastDigitStep(std::string_view text)
@@ -39,7 +28,7 @@ bool closeEnough(const std::string &start, const std::string &now)
 {
     if (start == now)
         return true;
-    const auto a = numberIn(start), b = numberIn(now);
+    const auto a = readoutNumber(start), b = readoutNumber(now);
     if (!a || !b)
         return false;
     const double allowed = std::max(SteadyRule::tolerance * std::fabs(*a),
@@ -47,21 +36,40 @@ bool closeEnough(const std::string &start, const std::string &now)
     return std::fabs(*b - *a) <= allowed * (1 + 1e-9);
 }
 
-// A readout as the form labels it: its caption, and its unit label if it has
-// one ("Blood Vol ml").
-std::string readoutName(const form::TextBox &box)
+std::string_view trimmed(std::string_view text)
 {
-    const auto trimmed = [](std::string_view text) {
-        const auto first = text.find_first_not_of(' ');
-        return first == std::string_view::npos ? std::string_view {} : text.substr(first, text.find_last_not_of(' ') - first + 1);
-    };
-    std::string name(trimmed(form::named(form::labels, box.caption).caption));
-    if (box.unit)
-        name += ' ' + std::string(trimmed(form::named(form::labels, box.unit).caption));
-    return name;
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view {}
+                                           : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string captionOf(const char *label)
+{
+    return std::string(trimmed(form::named(form::labels, label).caption));
 }
 
 } // namespace
+
+std::optional<double> readoutNumber(const std::string &text)
+{
+    try {
+        return val(text);
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
+}
+
+std::string readoutName(Readout readout)
+{
+    const form::TextBox &box = form::textOf(readout);
+    return box.unit ? captionOf(box.caption) + ' ' + captionOf(box.unit) : captionOf(box.caption);
+}
+
+std::string sliderName(int slider)
+{
+    const form::Slider &row = form::sliders.at(static_cast<std::size_t>(slider) - 1);
+    return std::string(row.name) + ' ' + captionOf(row.caption);
+}
 
 bool SteadyRule::matchesStart(const BeatRow &row) const
 {
@@ -105,20 +113,21 @@ void BeatLog::afterTick(std::uint64_t tick, const TickOutcome &outcome, const Ru
     m_steady.add(row);
     if (m_listener)
         m_listener(row);
-    if (!m_keeping)
-        return;
-    if (m_rows.size() == maxKeptRows)
-        m_rows.pop_front();
-    m_rows.push_back(std::move(row));
+    if (m_keeping) {
+        if (m_rows.size() == maxKeptRows)
+            m_rows.pop_front();
+        m_rows.push_back(row);
+    }
+    m_latest = std::move(row);
 }
 
 void BeatTableWriter::writeHeader()
 {
     std::string header = "beat,tick,time (s)";
-    for (const form::TextBox &box : form::texts)
-        header += ",\"" + readoutName(box) + '"';
-    for (const form::Slider &slider : form::sliders)
-        header += ",\"" + std::string(slider.name) + ' ' + form::named(form::labels, slider.caption).caption + '"';
+    for (int box = 1; box <= readoutCount; ++box)
+        header += ",\"" + readoutName(static_cast<Readout>(box)) + '"';
+    for (int slider = 1; slider <= sliderCount; ++slider)
+        header += ",\"" + sliderName(slider) + '"';
     header += ",rhythm\n";
     m_csv.line(header);
 }

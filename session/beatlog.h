@@ -15,6 +15,15 @@
 
 namespace talbrix {
 
+// A readout as the form labels it, with its unit label if it has one
+// ("AOP (mmHg)", "Blood Vol ml"); a slider by its name and label
+// ("Slider1 Periph. Res."). Tables and panels name them so.
+std::string readoutName(Readout readout);
+std::string sliderName(int slider);
+// The number a readout's text shows, or nothing for one too large to read
+// (a heart rate typed as 1E999).
+std::optional<double> readoutNumber(const std::string &text);
+
 // The run as it stood after a tick that crossed a beat boundary: what a
 // student would copy down from the form once a beat, and what the controls
 // held.
@@ -69,10 +78,13 @@ public:
 
     const std::deque<BeatRow> &rows() const { return m_rows; }
     std::uint64_t beats() const { return m_beats; }
+    // The latest row, kept or not.
+    const std::optional<BeatRow> &latest() const { return m_latest; }
     std::optional<std::uint64_t> steadyFrom() const { return m_steady.steadyFrom(); }
 
 private:
     std::deque<BeatRow> m_rows;
+    std::optional<BeatRow> m_latest;
     std::uint64_t m_beats = 0;
     SteadyRule m_steady;
     Listener m_listener;

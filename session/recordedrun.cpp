@@ -6,17 +6,55 @@ namespace talbrix {
 
 TickOutcome RecordedRun::tick(RunWindow &window)
 {
-    if (!m_recording) {
-        const TickOutcome outcome = m_tick(m_state, window);
-        m_beats.afterTick(++m_ticks, outcome, window);
-        return outcome;
-    }
     // A tick that fails is still in the record: replaying it fails alike.
-    m_recorder.beforeTick(window.controlSettings());
+    if (m_recording)
+        m_recorder.beforeTick(window.controlSettings());
     const TickOutcome outcome = m_tick(m_state, window);
-    m_recorder.afterTick(window.heartRateText());
+    if (m_recording)
+        m_recorder.afterTick(window.heartRateText());
+    if (outcome.cleared)
+        m_sweep.clear();
+    m_sweep.push_back({ m_state.plotX, outcome.aorticY, m_state.plotY });
     m_beats.afterTick(++m_ticks, outcome, window);
     return outcome;
+}
+
+void RecordedRun::holdReference(const RunWindow &window)
+{
+    Reference reference;
+    reference.tick = m_ticks;
+    reference.sweep = m_sweep;
+    for (int box = 1; box <= readoutCount; ++box)
+        reference.texts[static_cast<std::size_t>(box) - 1] = window.readoutText(static_cast<Readout>(box));
+    reference.controls = window.controlSettings();
+    reference.latestBeat = m_beats.latest();
+    m_reference = std::move(reference);
+    if (m_recording)
+        m_recorder.command("hold-reference", window.controlSettings());
+}
+
+void RecordedRun::clearReference(const RunWindow &window)
+{
+    if (!m_reference)
+        return;
+    m_reference.reset();
+    if (m_recording)
+        m_recorder.command("clear-reference", window.controlSettings());
+}
+
+std::optional<Comparison> RecordedRun::comparison(const RunWindow &window) const
+{
+    if (!m_reference)
+        return std::nullopt;
+    std::array<std::string, readoutCount> texts;
+    for (int box = 1; box <= readoutCount; ++box)
+        texts[static_cast<std::size_t>(box) - 1] = window.readoutText(static_cast<Readout>(box));
+    // Beside the reference's latest beat, the latest since it was held; the
+    // boxes as they are until one has come.
+    std::optional<BeatRow> latest = m_beats.latest();
+    if (latest && latest->tick <= m_reference->tick)
+        latest.reset();
+    return compare(*m_reference, texts, latest, window.controlSettings());
 }
 
 std::string RecordedRun::scenario(const RunWindow &window) const

@@ -3,10 +3,13 @@
 #include "circulation.h"
 #include "circulationstate.h"
 #include "beatlog.h"
+#include "reference.h"
 #include "runrecorder.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace talbrix {
 
@@ -38,6 +41,16 @@ public:
     CirculationState &state() { return m_state; }
     const CirculationState &state() const { return m_state; }
     std::uint64_t ticks() const { return m_ticks; }
+    // The points of the sweep since its last restart, a tick's two at a time.
+    const std::vector<SweepPoint> &sweep() const { return m_sweep; }
+    // Keeps the run as it stands, as `window` shows it, as the reference
+    // (recorded, so that a replay holds the same one), or lets it go.
+    void holdReference(const RunWindow &window);
+    void clearReference(const RunWindow &window);
+    const std::optional<Reference> &reference() const { return m_reference; }
+    // The reference beside the run now; nothing while none is held.
+    std::optional<Comparison> comparison(const RunWindow &window) const;
+
     // A row for every beat boundary the run has crossed.
     const BeatLog &beatLog() const { return m_beats; }
     BeatLog &beatLog() { return m_beats; }
@@ -54,6 +67,8 @@ private:
     TickFunction m_tick = &talbrix::runTick;
     std::uint64_t m_ticks = 0;
     BeatLog m_beats;
+    std::vector<SweepPoint> m_sweep;
+    std::optional<Reference> m_reference;
     bool m_recording;
 };
 

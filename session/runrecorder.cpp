@@ -54,6 +54,14 @@ void RunRecorder::afterTick(const std::string &text8)
     m_last.text8 = text8;
 }
 
+void RunRecorder::command(const std::string &line, const ControlSettings &now)
+{
+    closeTicks();
+    appendChanges(m_text, m_last, now);
+    m_last = now;
+    m_text += line + '\n';
+}
+
 void RunRecorder::closeTicks()
 {
     if (m_pendingTicks > 0)

@@ -20,6 +20,10 @@ public:
 
     void beforeTick(const ControlSettings &settings);
     void afterTick(const std::string &text8);
+    // A command between ticks that is not a control (holding a reference),
+    // after the control changes it follows, so that a replay carries it out
+    // with the controls as they were.
+    void command(const std::string &line, const ControlSettings &now);
 
     std::uint64_t ticks() const { return m_ticks; }
     // The record so far as scenario text, one command per line, ending with

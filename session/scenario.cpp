@@ -146,12 +146,16 @@ ParsedLine parseScenarioLine(std::string_view line)
         return parseSlider(words);
     if (name == "ticks")
         return parseTicks(words);
-    if (name == "fibrillate" || name == "defibrillate") {
+    if (name == "fibrillate" || name == "defibrillate" || name == "hold-reference" || name == "clear-reference") {
         if (words.size() != 1)
             return invalid(std::string(name) + " takes no argument");
         if (name == "fibrillate")
             return { FibrillateCommand {}, {} };
-        return { DefibrillateCommand {}, {} };
+        if (name == "defibrillate")
+            return { DefibrillateCommand {}, {} };
+        if (name == "hold-reference")
+            return { HoldReferenceCommand {}, {} };
+        return { ClearReferenceCommand {}, {} };
     }
     return invalid("unknown command " + quoted(name));
 }

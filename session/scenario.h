@@ -30,8 +30,12 @@ struct Text8Command {
 struct TicksCommand {
     std::uint64_t count;
 };
+// Keep the run as it stands as the reference to compare with, or let it go.
+struct HoldReferenceCommand { };
+struct ClearReferenceCommand { };
 
-using ScenarioCommand = std::variant<SliderCommand, FibrillateCommand, DefibrillateCommand, Text8Command, TicksCommand>;
+using ScenarioCommand = std::variant<SliderCommand, FibrillateCommand, DefibrillateCommand, Text8Command, TicksCommand,
+    HoldReferenceCommand, ClearReferenceCommand>;
 
 // The outcome of reading one line: a command, nothing (blank or comment
 // line), or the reason the line is not a valid command.

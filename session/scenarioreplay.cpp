@@ -76,6 +76,10 @@ void ScenarioReplay::execute(const ScenarioCommand &command)
                 m_window.selectDefibrillation();
             else if constexpr (std::is_same_v<Command, Text8Command>)
                 m_window.setText(Readout::Text8, c.text);
+            else if constexpr (std::is_same_v<Command, HoldReferenceCommand>)
+                m_run.holdReference(m_window);
+            else if constexpr (std::is_same_v<Command, ClearReferenceCommand>)
+                m_run.clearReference(m_window);
             else
                 m_ticksLeft = c.count;
         },

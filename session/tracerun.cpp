@@ -1,6 +1,7 @@
 #include "tracerun.h"
 
 #include "beatlog.h"
+#include "reference.h"
 #include "scenarioreplay.h"
 #include "tracewriter.h"
 
@@ -57,6 +58,24 @@ TraceRun writeBeatTable(LineSource &scenario, BeatTableWriter &table)
         return result;
     try {
         table.flush(); // the rows before a bad line or a failed tick stay
+    } catch (const TraceWriteError &error) {
+        return { TraceRun::Outcome::WriteError, error.what() };
+    }
+    return result;
+}
+
+TraceRun writeComparisonTable(LineSource &scenario, CsvOutput &table)
+{
+    ScenarioReplay replay(scenario, nullptr, false);
+    TraceRun result = finish(replay);
+    if (result.outcome != TraceRun::Outcome::Done)
+        return result;
+    try {
+        const auto &run = replay.run();
+        table.line(run.reference() ? comparisonTable(*run.comparison(replay.window()), *run.reference(),
+                                         replay.window().controlSettings())
+                                   : comparisonHeader);
+        table.flush();
     } catch (const TraceWriteError &error) {
         return { TraceRun::Outcome::WriteError, error.what() };
     }

@@ -5,6 +5,7 @@
 namespace talbrix {
 
 class BeatTableWriter;
+class CsvOutput;
 class LineSource;
 class TraceWriter;
 
@@ -30,5 +31,11 @@ TraceRun writeTrace(LineSource &scenario, TraceWriter &trace);
 // goes: the header, then a row for each beat boundary, the row the beat log
 // of the same run in a window holds. Ends as writeTrace() does.
 TraceRun writeBeatTable(LineSource &scenario, BeatTableWriter &table);
+
+// Replays a scenario from load and writes, at its end, the comparison of the
+// reference then held with the run (the header alone when none is held):
+// what "Save Comparison as Table..." writes for the same run. A bad line or
+// a failed tick writes nothing but says why.
+TraceRun writeComparisonTable(LineSource &scenario, CsvOutput &table);
 
 } // namespace talbrix

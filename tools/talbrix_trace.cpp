@@ -19,9 +19,10 @@ constexpr int statusRuntimeError = 3;
 constexpr int statusWriteError = 4; // the trace could not be written whole
 
 constexpr const char *usage
-    = "usage: talbrix-trace [--beats] [SCENARIO_FILE]\n"
+    = "usage: talbrix-trace [--beats | --comparison] [SCENARIO_FILE]\n"
       "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace\n"
-      "of every tick, or with --beats the beat log: a row for every beat boundary.\n"
+      "of every tick; with --beats the beat log, a row for every beat boundary; with --comparison\n"
+      "the reference held at the end beside the run (only the header when none is held).\n"
       "Exit status: 0 done; 2 usage, unreadable scenario or bad line; 3 run-time error in a\n"
       "tick; 4 the trace could not be written whole.\n";
 
@@ -30,13 +31,18 @@ void cannotRead(const std::string &source, int error)
     std::fprintf(stderr, "cannot read %s: %s\n", source.c_str(), std::generic_category().message(error).c_str());
 }
 
-int run(std::FILE *file, const std::string &source, bool beats)
+enum class Table { Ticks, Beats, Comparison };
+
+int run(std::FILE *file, const std::string &source, Table kind)
 {
     talbrix::FileLines lines(file, talbrix::maxLineBytes);
     talbrix::TraceRun result;
-    if (beats) {
+    if (kind == Table::Beats) {
         talbrix::BeatTableWriter table(stdout);
         result = talbrix::writeBeatTable(lines, table);
+    } else if (kind == Table::Comparison) {
+        talbrix::CsvOutput table(stdout);
+        result = talbrix::writeComparisonTable(lines, table);
     } else {
         talbrix::TraceWriter trace(stdout);
         result = talbrix::writeTrace(lines, trace);
@@ -72,21 +78,25 @@ int main(int argc, char **argv)
         std::fputs(usage, stdout);
         return std::fflush(stdout) == 0 ? statusOk : statusWriteError;
     }
-    const bool beats = argc > 1 && std::strcmp(argv[1], "--beats") == 0;
-    const int first = beats ? 2 : 1; // the scenario's argument, if any
+    Table kind = Table::Ticks;
+    if (argc > 1 && std::strcmp(argv[1], "--beats") == 0)
+        kind = Table::Beats;
+    else if (argc > 1 && std::strcmp(argv[1], "--comparison") == 0)
+        kind = Table::Comparison;
+    const int first = kind == Table::Ticks ? 1 : 2; // the scenario's argument, if any
     if (argc > first + 1 || (argc == first + 1 && argv[first][0] == '-' && argv[first][1] != '\0')) {
         std::fputs(usage, stderr);
         return statusBadInput;
     }
     if (argc == first || std::strcmp(argv[first], "-") == 0)
-        return run(stdin, "standard input", beats);
+        return run(stdin, "standard input", kind);
     const std::string name = talbrix::quoted(argv[first], std::string::npos);
     std::FILE *file = std::fopen(argv[first], "rb");
     if (!file) {
         cannotRead(name, errno);
         return statusBadInput;
     }
-    const int status = run(file, name, beats);
+    const int status = run(file, name, kind);
     std::fclose(file);
     return status;
 }

@@ -85,5 +85,15 @@ printf 'ticks 400\nslider 9 1\n' | "$trace" --beats - > "$work/out" 2> "$work/er
 expect 2 "line 2: slider number must be 1..6, got '9'"
 [ "$(wc -l < "$work/out")" -eq $((boundaries + 1)) ] || { echo "--beats lost the rows before a bad line"; exit 1; }
 "$trace" --beats "$work/beats" extra > /dev/null 2> "$work/err"; status=$?
-[ "$status" -eq 2 ] && grep -q '^usage: talbrix-trace \[--beats\]' "$work/err" || { echo "--beats with two files was not refused"; exit 1; }
+[ "$status" -eq 2 ] && grep -q '^usage: talbrix-trace \[--beats | --comparison\]' "$work/err" ||
+    { echo "--beats with two files was not refused"; exit 1; }
+# --comparison: the reference held at the end beside the run, a row for each
+# readout, slider and the rhythm; only the header when none is held.
+printf 'ticks 400\nhold-reference\nslider 2 0\nticks 400\n' | "$trace" --comparison > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+[ "$(wc -l < "$work/out")" -eq 21 ] && grep -q '^"Slider2 Aortic Compl.",,3,0,-3,$' "$work/out" ||
+    { echo "--comparison did not compare"; cat "$work/out"; exit 1; }
+"$trace" --comparison "$work/beats" > "$work/out" 2> "$work/err"; status=$?
+expect 0 ""
+[ "$(cat "$work/out")" = "item,unit,reference,now,difference,percent" ] || { echo "--comparison with no reference"; exit 1; }
 echo "talbrix-trace end-to-end checks passed"

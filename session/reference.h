@@ -1,0 +1,68 @@
+#pragma once
+
+#include "beatlog.h"
+#include "runwindow.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace talbrix {
+
+// One tick's two points on the plot, in its twips: the aortic and the venous.
+struct SweepPoint {
+    std::int16_t x;
+    std::int16_t aorticY;
+    std::int16_t venousY;
+
+    bool operator==(const SweepPoint &) const = default;
+};
+
+// The run as it stood when the user held it as the reference: the sweep's
+// points since its last restart, the boxes' texts, the controls and the
+// latest beat. The run goes on; the reference stays until it is cleared.
+struct Reference {
+    std::uint64_t tick = 0;
+    std::vector<SweepPoint> sweep;
+    std::array<std::string, readoutCount> texts;
+    ControlSettings controls;
+    std::optional<BeatRow> latestBeat;
+
+    bool operator==(const Reference &) const = default;
+};
+
+// Each readout, then and now, at a beat boundary where both have one (the
+// latest beat; the boxes as they stood where no beat has come yet).
+struct ReadoutComparison {
+    std::string name; // as the form labels it
+    std::string unit; // of the number, "" for a fraction
+    std::string reference;
+    std::string now;
+    std::optional<double> difference; // now - reference, where both are numbers
+    std::optional<double> percent; // of the reference, where it is not 0
+};
+
+// A control that differs: "Periph. Res." 3 -> 7, rhythm beating -> fibrillating.
+struct ControlChange {
+    std::string name;
+    std::string reference;
+    std::string now;
+};
+
+struct Comparison {
+    std::vector<ReadoutComparison> readouts;
+    std::vector<ControlChange> changes;
+};
+
+Comparison compare(const Reference &reference, const std::array<std::string, readoutCount> &nowTexts,
+    const std::optional<BeatRow> &nowBeat, const ControlSettings &nowControls);
+
+// The comparison as a CSV table: a header, then a row for each readout
+// (reference, now, difference, percent, unit) and one for each control with
+// the reference's setting and the present one.
+inline constexpr const char *comparisonHeader = "item,unit,reference,now,difference,percent\n";
+std::string comparisonTable(const Comparison &comparison, const Reference &reference, const ControlSettings &now);
+
+} // namespace talbrix
