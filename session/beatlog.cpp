@@ -147,4 +147,15 @@ void BeatTableWriter::writeRow(const BeatRow &row)
     m_csv.endRow();
 }
 
+std::string beatTable(const BeatLog &log)
+{
+    std::string table;
+    BeatTableWriter writer([&table](std::string_view block) { table += block; });
+    writer.writeHeader();
+    for (const BeatRow &row : log.rows())
+        writer.writeRow(row);
+    writer.flush();
+    return table;
+}
+
 } // namespace talbrix

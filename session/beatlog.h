@@ -113,4 +113,8 @@ private:
     CsvOutput m_csv;
 };
 
+// The kept rows of a log as the whole table, as talbrix-trace --beats
+// prints it for the same run.
+std::string beatTable(const BeatLog &log);
+
 } // namespace talbrix

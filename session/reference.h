@@ -11,6 +11,12 @@
 
 namespace talbrix {
 
+// The reference's sweep, drawn beneath the live one: light tints of orange
+// and bluish green, told apart from each other and from the live black and
+// blue with any of the common colour-vision deficiencies. 0xRRGGBB.
+inline constexpr std::uint32_t referenceAorticRgb = 0xF0B050;
+inline constexpr std::uint32_t referenceVenousRgb = 0x8CD2BE;
+
 // One tick's two points on the plot, in its twips: the aortic and the venous.
 struct SweepPoint {
     std::int16_t x;

@@ -141,8 +141,23 @@ void Ml::Command2_Click()
 void Ml::Timer1_Timer()
 {
     runGuarded([this] {
-        m_run.tick(*this);
+        if (m_run.tick(*this).beat)
+            Q_EMIT beatLogged();
     });
+}
+
+void Ml::holdReference()
+{
+    m_run.holdReference(*this);
+    m_controls.picture1->setReference(m_run.reference()->sweep);
+    Q_EMIT referenceChanged();
+}
+
+void Ml::clearReference()
+{
+    m_run.clearReference(*this);
+    m_controls.picture1->clearReference();
+    Q_EMIT referenceChanged();
 }
 
 void Ml::openFromCommandLine(const QStringList &arguments)
@@ -210,6 +225,12 @@ void Ml::adoptRun(const MemoryWindow &replayed, RecordedRun run)
     plot.setDrawColour(plotColour(replayed.drawColour()));
 
     m_run = std::move(run);
+    if (m_run.reference())
+        plot.setReference(m_run.reference()->sweep);
+    else
+        plot.clearReference();
+    Q_EMIT beatLogged();
+    Q_EMIT referenceChanged();
 }
 
 std::string Ml::readoutText(Readout readout) const

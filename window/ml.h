@@ -48,6 +48,13 @@ public:
     // The run so far as scenario text, ending with the controls as they are.
     std::string scenario() const { return m_run.scenario(*this); }
     std::uint64_t ticks() const { return m_run.ticks(); }
+    // The run itself, for what is shown beside the form (its beat log, the
+    // reference and the comparison).
+    const RecordedRun &run() const { return m_run; }
+    // Keeps the run as it stands as the reference, drawn beneath the live
+    // trace, or lets it go.
+    void holdReference();
+    void clearReference();
     // Takes over a replayed run: every control a tick reads or writes as the
     // replay left them, its trace since the last clear, its state and record.
     // The timer stays off, waiting for Start.
@@ -65,6 +72,11 @@ public:
     void clearPlot() override;
     ControlSettings controlSettings() const override;
     std::string readoutText(Readout readout) const override;
+
+Q_SIGNALS:
+    // A tick crossed a beat boundary, or the run was replaced.
+    void beatLogged();
+    void referenceChanged();
 
 public Q_SLOTS:
     void Command1_Click();

@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QScreen>
 
+#include <utility>
+
 namespace talbrix {
 
 namespace {
@@ -97,6 +99,28 @@ void PlotArea::clearPoints()
     showNewPoints();
 }
 
+void PlotArea::setReference(const std::vector<SweepPoint> &sweep)
+{
+    m_reference = QImage(drawingWidth, drawingHeight, QImage::Format_ARGB32_Premultiplied);
+    m_reference.fill(Qt::transparent);
+    const QColor aortic = QColor::fromRgb(referenceAorticRgb), venous = QColor::fromRgb(referenceVenousRgb);
+    for (const SweepPoint &point : sweep) {
+        for (const auto &[y, colour] : { std::pair { point.aorticY, aortic }, std::pair { point.venousY, venous } }) {
+            if (const auto pixel = form::plotPixel(point.x, y))
+                m_reference.setPixelColor(pixel->column, pixel->row, colour);
+        }
+    }
+    m_holdsReference = true;
+    update(contentsRect());
+}
+
+void PlotArea::clearReference()
+{
+    m_holdsReference = false;
+    m_reference = QImage();
+    update(contentsRect());
+}
+
 void PlotArea::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect();
@@ -111,6 +135,8 @@ void PlotArea::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     for (const LineControl *line : m_grid)
         line->paint(painter, palette(), area.topLeft(), dirty);
+    if (m_holdsReference)
+        painter.drawImage(dirty, m_reference, dirty.translated(-area.topLeft()));
     painter.drawImage(dirty, m_points, dirty.translated(-area.topLeft()));
 }
 

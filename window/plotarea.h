@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include "reference.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -33,6 +35,9 @@ class LineControl;
 // second on a 60 Hz screen that halves the repaints, the larger part of the
 // running window's CPU. Points set since the last hand-over follow within two
 // refreshes even when no further point comes (after Pause).
+//
+// A held reference is a second image of the same size, painted between the
+// grid and the points; with none held nothing of it is painted at all.
 class PlotArea : public QFrame {
     Q_OBJECT
 
@@ -42,6 +47,11 @@ public:
     void plotPoint(std::int16_t x, std::int16_t y); // twips
     void setDrawColour(std::int32_t colour); // 0xBBGGRR
     void clearPoints();
+    // A reference sweep drawn beneath the live points, above the grid, until
+    // it is cleared; it survives clears of the live points.
+    void setReference(const std::vector<SweepPoint> &sweep);
+    void clearReference();
+    bool holdsReference() const { return m_holdsReference; }
 
     QColor drawColour() const { return m_drawColour; }
 
@@ -53,6 +63,8 @@ private:
     void showNewPoints();
 
     QImage m_points;
+    QImage m_reference;
+    bool m_holdsReference = false;
     QRect m_newPoints; // set since last shown, in widget pixels
     QElapsedTimer m_sinceShown;
     qint64 m_frameNanoseconds = 0; // the screen's refresh period

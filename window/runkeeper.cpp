@@ -1,5 +1,8 @@
 #include "runkeeper.h"
 
+#include "beatlog.h"
+#include "beatpanel.h"
+#include "reference.h"
 #include "ml.h"
 #include "replayjob.h"
 #include "replayprogress.h"
@@ -92,6 +95,38 @@ RunKeeper::RunKeeper(Ml &window)
         chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
     });
     connect(m_menu->openScenario(), &QAction::triggered, this, &RunKeeper::chooseAndOpen);
+    connect(m_menu->showBeats(), &QAction::triggered, this, &RunKeeper::showBeatPanel);
+    connect(m_menu->holdReference(), &QAction::triggered, &m_window, &Ml::holdReference);
+    connect(m_menu->clearReference(), &QAction::triggered, &m_window, &Ml::clearReference);
+    connect(m_menu->saveBeatLog(), &QAction::triggered, this, [this] {
+        chooseAndSave(tr("Save Beat Log as Table"), QStringLiteral("csv"), tr("CSV tables (*.csv)"),
+            &RunKeeper::saveBeatLog);
+    });
+    connect(m_menu->saveComparison(), &QAction::triggered, this, [this] {
+        chooseAndSave(tr("Save Comparison as Table"), QStringLiteral("csv"), tr("CSV tables (*.csv)"),
+            &RunKeeper::saveComparison);
+    });
+    connect(&m_window, &Ml::referenceChanged, this, &RunKeeper::showReferenceState);
+    showReferenceState();
+}
+
+// Clearing and comparing need a reference to act on.
+void RunKeeper::showReferenceState()
+{
+    const bool held = m_window.run().reference().has_value();
+    m_menu->clearReference()->setEnabled(held);
+    m_menu->saveComparison()->setEnabled(held);
+}
+
+void RunKeeper::showBeatPanel()
+{
+    if (!m_beatPanel) {
+        m_beatPanel = new BeatPanel(m_window,
+            { m_menu->holdReference(), m_menu->clearReference(), m_menu->saveBeatLog(), m_menu->saveComparison() });
+    }
+    m_beatPanel->show();
+    m_beatPanel->raise();
+    m_beatPanel->activateWindow();
 }
 
 std::string RunKeeper::scenario() const
@@ -226,18 +261,36 @@ bool RunKeeper::isSpecialFile(const QString &path)
 
 // QSaveFile writes beside the target and renames only on commit, so a failed
 // save leaves whatever file was there untouched.
-bool RunKeeper::saveScenario(const QString &path)
+bool RunKeeper::saveText(const QString &path, const std::string &text)
 {
     if (isSpecialFile(path))
         return cannotSave(path, tr("It is not a regular file."), true);
     QSaveFile file(path);
-    const std::string text = scenario();
     const auto size = static_cast<qint64>(text.size());
-    if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit()) {
-        m_keptTicks = m_window.ticks();
+    if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit())
         return true;
-    }
     return cannotSave(path, file.errorString(), true);
+}
+
+bool RunKeeper::saveScenario(const QString &path)
+{
+    if (!saveText(path, scenario()))
+        return false;
+    m_keptTicks = m_window.ticks();
+    return true;
+}
+
+bool RunKeeper::saveBeatLog(const QString &path)
+{
+    return saveText(path, beatTable(m_window.run().beatLog()));
+}
+
+bool RunKeeper::saveComparison(const QString &path)
+{
+    const RecordedRun &run = m_window.run();
+    if (!run.reference())
+        return cannotSave(path, tr("No reference is held: Hold as Reference first."), true);
+    return saveText(path, comparisonTable(*run.comparison(m_window), *run.reference(), m_window.controlSettings()));
 }
 
 bool RunKeeper::saveTable(const QString &path)

@@ -14,6 +14,7 @@ class QPoint;
 
 namespace talbrix {
 
+class BeatPanel;
 class Ml;
 class RunMenu;
 
@@ -51,6 +52,8 @@ public:
     bool saveScenario(const QString &path);
     bool saveTable(const QString &path);
     bool savePicture(const QString &path);
+    bool saveBeatLog(const QString &path);
+    bool saveComparison(const QString &path);
 
     // Before the window closes: true when nothing would be lost, or the user
     // saved the run or chose to discard it.
@@ -71,11 +74,15 @@ private:
     void chooseAndSave(
         const QString &caption, const QString &suffix, const QString &filter, bool (RunKeeper::*save)(const QString &));
     bool cannotSave(const QString &path, const QString &reason, bool runKept);
+    bool saveText(const QString &path, const std::string &text);
+    void showBeatPanel();
+    void showReferenceState();
     static bool isSpecialFile(const QString &path);
     QString suggestedPath(const QString &suffix) const;
 
     Ml &m_window;
     RunMenu *m_menu;
+    BeatPanel *m_beatPanel = nullptr;
     FileChooser m_chooseFile;
     MessageReporter m_report;
     MessageReporter m_notice;

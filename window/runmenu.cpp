@@ -18,8 +18,25 @@ RunMenu::RunMenu(QWidget &window)
     , m_saveTable(addAction("saveRunAsTable", tr("Save Run as &Table..."), {}))
     , m_saveScenario(addAction("saveRunAsScenario", tr("Save Run as &Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_S)))
     , m_openScenario(addAction("openScenario", tr("&Open Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_O)))
+    , m_showBeats([this] {
+        addSeparator();
+        return addAction("showBeats", tr("&Beats and Reference..."), QKeySequence(Qt::CTRL | Qt::Key_B));
+    }())
+    , m_holdReference(addAction("holdReference", tr("&Hold as Reference"), QKeySequence(Qt::CTRL | Qt::Key_R)))
+    , m_clearReference(
+          addAction("clearReference", tr("&Clear Reference"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)))
+    , m_saveBeatLog(addAction("saveBeatLog", tr("Save Beat &Log as Table..."), {}))
+    , m_saveComparison(addAction("saveComparison", tr("Save Co&mparison as Table..."), {}))
 {
     setObjectName(QStringLiteral("runMenu"));
+}
+
+// Between the run's files and what is shown beside the form.
+void RunMenu::addSeparator()
+{
+    auto *separator = new QAction(&m_window);
+    separator->setSeparator(true);
+    m_window.addAction(separator);
 }
 
 QAction *RunMenu::addAction(const char *name, const QString &text, const QKeySequence &shortcut)

@@ -26,6 +26,11 @@ public:
     QAction *saveTable() const { return m_saveTable; }
     QAction *saveScenario() const { return m_saveScenario; }
     QAction *openScenario() const { return m_openScenario; }
+    QAction *showBeats() const { return m_showBeats; }
+    QAction *holdReference() const { return m_holdReference; }
+    QAction *clearReference() const { return m_clearReference; }
+    QAction *saveBeatLog() const { return m_saveBeatLog; }
+    QAction *saveComparison() const { return m_saveComparison; }
 
     // The menu at a global position; the Menu key and Shift+F10 show it at the
     // focused control's centre. Nothing shows while the commands are held.
@@ -38,12 +43,18 @@ public:
 
 private:
     QAction *addAction(const char *name, const QString &text, const QKeySequence &shortcut);
+    void addSeparator();
 
     QWidget &m_window;
     QAction *m_savePicture;
     QAction *m_saveTable;
     QAction *m_saveScenario;
     QAction *m_openScenario;
+    QAction *m_showBeats;
+    QAction *m_holdReference;
+    QAction *m_clearReference;
+    QAction *m_saveBeatLog;
+    QAction *m_saveComparison;
     bool m_held = false;
 };
 

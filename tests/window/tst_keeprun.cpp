@@ -469,7 +469,10 @@ void KeepRunTest::menuAndShortcuts()
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     const QStringList entries { QStringLiteral("Save &Picture..."), QStringLiteral("Save Run as &Table..."),
-        QStringLiteral("Save Run as &Scenario..."), QStringLiteral("&Open Scenario...") };
+        QStringLiteral("Save Run as &Scenario..."), QStringLiteral("&Open Scenario..."), QString(),
+        QStringLiteral("&Beats and Reference..."), QStringLiteral("&Hold as Reference"),
+        QStringLiteral("&Clear Reference"), QStringLiteral("Save Beat &Log as Table..."),
+        QStringLiteral("Save Co&mparison as Table...") };
     const auto rightClick = [](QWidget *target) {
         return menuOpenedBy([target] {
             QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), target->mapToGlobal(QPoint(3, 3)));
