@@ -1,6 +1,7 @@
 #include "circulation.h"
 #include "formtable.h"
 #include "memorywindow.h"
+#include "recordedrun.h"
 #include "windowinterface.h"
 
 #include <benchmark/benchmark.h>
@@ -58,6 +59,44 @@ void BM_TickModelOnly(benchmark::State &benchmarkState)
     runTicks(benchmarkState, window);
 }
 BENCHMARK(BM_TickModelOnly);
+
+// The run as both editions tick it: the model with readouts, the record of
+// the controls, the sweep and the beat log. Beside BM_TickWithReadouts it
+// is the cost of keeping a run.
+void BM_TickRecordedRun(benchmark::State &benchmarkState)
+{
+    MemoryWindow window;
+    RecordedRun run;
+    run.load(window);
+    for (auto _ : benchmarkState) {
+        TickOutcome outcome = run.tick(window);
+        benchmark::DoNotOptimize(outcome);
+    }
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+}
+BENCHMARK(BM_TickRecordedRun);
+
+// The memory a beat log holds after an hour of running at the load settings
+// (360,000 ticks), rows and their texts' heap blocks counted.
+void BM_BeatLogOfAnHour(benchmark::State &benchmarkState)
+{
+    for (auto _ : benchmarkState) {
+        MemoryWindow window;
+        RecordedRun run;
+        run.load(window);
+        for (int tick = 0; tick < 360000; ++tick)
+            run.tick(window);
+        std::size_t bytes = 0;
+        for (const BeatRow &row : run.beatLog().rows()) {
+            bytes += sizeof row;
+            for (const std::string &text : row.texts)
+                bytes += text.capacity() > 15 ? text.capacity() + 1 : 0; // beyond the short-string buffer
+        }
+        benchmarkState.counters["beats"] = static_cast<double>(run.beatLog().rows().size());
+        benchmarkState.counters["log_bytes"] = static_cast<double>(bytes);
+    }
+}
+BENCHMARK(BM_BeatLogOfAnHour)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
