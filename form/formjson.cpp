@@ -1,8 +1,8 @@
 #include "formjson.h"
 
 #include "formtable.h"
+#include "jsonwriter.h"
 
-#include <cstdio>
 #include <span>
 
 namespace talbrix {
@@ -10,89 +10,6 @@ namespace {
 
 using namespace form;
 
-class JsonWriter {
-public:
-    std::string take() { return std::move(m_text); }
-
-    JsonWriter &key(const char *name)
-    {
-        separate();
-        string(name);
-        m_text += ':';
-        m_needsComma = false;
-        return *this;
-    }
-    JsonWriter &open(char bracket)
-    {
-        separate();
-        m_text += bracket;
-        m_needsComma = false;
-        return *this;
-    }
-    JsonWriter &close(char bracket)
-    {
-        m_text += bracket;
-        m_needsComma = true;
-        return *this;
-    }
-    JsonWriter &value(const char *text)
-    {
-        separate();
-        if (text)
-            string(text);
-        else
-            m_text += "null";
-        m_needsComma = true;
-        return *this;
-    }
-    JsonWriter &value(int number)
-    {
-        separate();
-        m_text += std::to_string(number);
-        m_needsComma = true;
-        return *this;
-    }
-    JsonWriter &value(bool flag)
-    {
-        separate();
-        m_text += flag ? "true" : "false";
-        m_needsComma = true;
-        return *this;
-    }
-    JsonWriter &rect(const Rect &r)
-    {
-        key("rect").open('[').value(r.left).value(r.top).value(r.width).value(r.height).close(']');
-        return *this;
-    }
-
-private:
-    void separate()
-    {
-        if (m_needsComma)
-            m_text += ',';
-    }
-    void string(const char *text)
-    {
-        m_text += '"';
-        for (const char *p = text; *p; ++p) {
-            const auto c = static_cast<unsigned char>(*p);
-            if (c == '"' || c == '\\') {
-                m_text += '\\';
-                m_text += static_cast<char>(c);
-            } else if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                m_text += escaped;
-            } else {
-                m_text += static_cast<char>(c);
-            }
-        }
-        m_text += '"';
-    }
-
-    std::string m_text;
-    bool m_needsComma = false;
-};
 
 const char *nameOf(Align align)
 {

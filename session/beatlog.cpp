@@ -75,9 +75,11 @@ bool SteadyRule::matchesStart(const BeatRow &row) const
 {
     if (row.sliders != m_start->sliders || row.fibrillating != m_start->fibrillating)
         return false;
-    for (std::size_t i = 0; i < row.texts.size(); ++i)
+    for (const Readout readout : { Readout::Text3, Readout::Text5, Readout::Text10, Readout::Text11, Readout::Text13 }) {
+        const auto i = static_cast<std::size_t>(readout) - 1;
         if (!closeEnough(m_start->texts[i], row.texts[i]))
             return false;
+    }
     return true;
 }
 
@@ -136,15 +138,19 @@ void BeatTableWriter::writeRow(const BeatRow &row)
 {
     m_csv.integer(static_cast<long long>(row.beat));
     m_csv.integer(static_cast<long long>(row.tick));
-    // Seconds since load to the hundredth, exactly: each tick is 0.01 s.
-    const std::string seconds = std::to_string(row.tick / 100) + '.' + char('0' + row.tick % 100 / 10) + char('0' + row.tick % 10);
-    m_csv.word(seconds);
+    m_csv.word(secondsOf(row.tick));
     for (const std::string &text : row.texts)
         m_csv.quoted(text);
     for (const std::int32_t position : row.sliders)
         m_csv.integer(position);
     m_csv.word(row.fibrillating ? "fibrillating" : "beating");
     m_csv.endRow();
+}
+
+std::string secondsOf(std::uint64_t tick)
+{
+    return std::to_string(tick / 100) + '.' + static_cast<char>('0' + tick % 100 / 10)
+        + static_cast<char>('0' + tick % 10);
 }
 
 std::string beatTable(const BeatLog &log)

@@ -39,13 +39,17 @@ struct BeatRow {
 
 // Whether the run has settled, by one rule every edition shows alike: the
 // run is steady from beat B once B and at least the four beats after it have
-// the controls unchanged and every readout within 1 % of its value at B, or
-// within one step of the last digit shown (".81" and ".82" do not count as
-// a change). A beat that strays starts the count again from itself.
+// the controls unchanged and the readouts the boundary sets once a beat
+// (stroke volume, cardiac output, end-systolic and end-diastolic volume,
+// ejection fraction) each within 2 % of its value at B, or within one step
+// of the last digit shown (".51" and ".52" are no change). A beat that
+// strays starts the count again from itself. The mean pressures are left
+// out: a beat is a whole number of ticks, one more or one fewer from beat to
+// beat, and their means over it wander by a few percent in a settled run.
 class SteadyRule {
 public:
     static constexpr std::uint64_t beatsNeeded = 5;
-    static constexpr double tolerance = 0.01;
+    static constexpr double tolerance = 0.02;
 
     void add(const BeatRow &row);
     // The first beat of the steady stretch, once it is long enough.
@@ -112,6 +116,10 @@ public:
 private:
     CsvOutput m_csv;
 };
+
+// A tick's time since load as the table writes it: seconds to the
+// hundredth, exactly ("12.34"), each tick being 0.01 s.
+std::string secondsOf(std::uint64_t tick);
 
 // The kept rows of a log as the whole table, as talbrix-trace --beats
 // prints it for the same run.

@@ -19,14 +19,13 @@ const char *rhythmOf(const ControlSettings &controls)
     return controls.option == OptionSelection::Fibrillate ? "fibrillating" : "beating";
 }
 
-// Six significant digits: a difference of two readouts has no more.
+} // namespace
+
 std::string shortNumber(double value)
 {
     std::array<char, 32> text {};
     return { text.data(), writeGeneral(text.data(), text.data() + text.size(), value, 6) };
 }
-
-} // namespace
 
 Comparison compare(const Reference &reference, const std::array<std::string, readoutCount> &nowTexts,
     const std::optional<BeatRow> &nowBeat, const ControlSettings &nowControls)

@@ -68,6 +68,10 @@ Comparison compare(const Reference &reference, const std::array<std::string, rea
 // The comparison as a CSV table: a header, then a row for each readout
 // (reference, now, difference, percent, unit) and one for each control with
 // the reference's setting and the present one.
+// A difference or a percentage as the comparison shows it: six significant
+// digits, as a difference of two readouts has no more.
+std::string shortNumber(double value);
+
 inline constexpr const char *comparisonHeader = "item,unit,reference,now,difference,percent\n";
 std::string comparisonTable(const Comparison &comparison, const Reference &reference, const ControlSettings &now);
 

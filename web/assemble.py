@@ -13,6 +13,7 @@ import base64
 import gzip
 import hashlib
 import pathlib
+import re
 import subprocess
 import sys
 import tempfile
@@ -50,8 +51,33 @@ def subset_font(font: pathlib.Path) -> bytes:
 
 
 # The page's scripts, each with one job, in the order they are joined.
-SCRIPTS = ("bridge.js", "form.js", "trackbar.js", "plot.js", "clock.js", "picture.js", "runfiles.js",
+SCRIPTS = ("bridge.js", "form.js", "trackbar.js", "plot.js", "clock.js", "picture.js", "runfiles.js", "beats.js",
            "keyboard.js", "page.js")
+
+
+def lean(script: str) -> str:
+    """The script without what only its readers need: lines that are wholly
+    comments (// lines, and /* */ blocks that start a line with nothing after
+    them), blank lines and indentation. Code lines stay as written; no comment follows code on the
+    same line inside a string in these sources, but such comments are kept
+    anyway, as are lines inside template literals (none span lines)."""
+    kept, in_block = [], False
+    for line in script.splitlines():
+        text = line.strip()
+        if in_block:
+            in_block = "*/" not in text
+            continue
+        if text.startswith("/*"):
+            end = text.find("*/")
+            if end >= 0 and text[end + 2:].strip():
+                kept.append(text)  # a type cast before code: /** @type {T} */ (value)
+                continue
+            in_block = end < 0
+            continue
+        if not text or text.startswith("//"):
+            continue
+        kept.append(text)
+    return "\n".join(kept) + "\n"
 
 
 def digest(text: str) -> str:
@@ -67,15 +93,21 @@ def main() -> int:
     args = parser.parse_args()
 
     font = base64.b64encode(subset_font(args.font)).decode()
-    style = (args.source_dir / "page.css").read_text().replace("@FONT@", "data:font/woff2;base64," + font)
+    # The style without its comments and indentation (the font's licence
+    # notice stays in the file as a comment of its own).
+    css = (args.source_dir / "page.css").read_text()
+    css = re.sub(r"/\*.*?\*/", lambda comment: comment.group(0) if "License" in comment.group(0) else "", css,
+                 flags=re.S)
+    css = "\n".join(line.strip() for line in css.splitlines() if line.strip())
+    style = css.replace("@FONT@", "data:font/woff2;base64," + font)
     module = args.module.read_text()
     # The module's bytes, compressed (to less than half) and in base64 in a
     # data block the bridge unpacks: no script runs from it.
     wasm = base64.b64encode(gzip.compress(args.module.with_suffix(".wasm").read_bytes(), 9, mtime=0)).decode()
     # One script, in one function so that nothing it declares reaches the
     # page's globals: the bridge, then the parts it builds on, the page last.
-    script = "(() => {\n'use strict';\n" + "\n".join(
-        (args.source_dir / name).read_text() for name in SCRIPTS) + "\n})();\n"
+    script = "(() => {\n'use strict';\n" + "".join(
+        lean((args.source_dir / name).read_text()) for name in SCRIPTS) + "})();\n"
     # An inline part must not close its own element early.
     for text, tag in ((style, "</style"), (module, "</script"), (script, "</script")):
         if tag in text.lower():

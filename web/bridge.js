@@ -171,16 +171,78 @@ class Bridge {
    */
   forEachPixel(from, visit) {
     const count = this.pointCount() - from;
-    if (count <= 0)
-      return;
+    if (count > 0)
+      this.visitPixels(this.module._talbrix_pixels(from), count, visit);
+  }
+
+  /**
+   * Visits the held reference's sweep as pixels and colours, as forEachPixel.
+   * @param {(column: number, row: number, rgb: number) => void} visit
+   */
+  forEachReferencePixel(visit) {
+    const count = this.module._talbrix_reference_pixel_count();
+    const pointer = this.module._talbrix_reference_pixels();
+    this.visitPixels(pointer, count, visit);
+  }
+
+  /**
+   * @param {number} pointer
+   * @param {number} count
+   * @param {(column: number, row: number, rgb: number) => void} visit
+   */
+  visitPixels(pointer, count, visit) {
     const recordBytes = 8; // int16 column, int16 row, uint32 colour
-    const pointer = this.module._talbrix_pixels(from);
     const view = new DataView(this.module.HEAPU8.buffer, pointer, count * recordBytes);
     for (let i = 0; i < count; ++i) {
       const column = view.getInt16(i * recordBytes, true);
       if (column >= 0)
         visit(column, view.getInt16(i * recordBytes + 2, true), view.getUint32(i * recordBytes + 4, true));
     }
+  }
+
+  /** The beat log's column names. @returns {string[]} */
+  beatColumns() {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_beat_columns()));
+  }
+
+  /** Beats since load. @returns {number} */
+  beatCount() {
+    return this.module._talbrix_beat_count();
+  }
+
+  /**
+   * The kept beats after beat `after`, and the steady mark.
+   * @param {number} after
+   * @returns {{beats: number, steady: number | null, rows: Array<Array<string | number>>}}
+   */
+  beats(after) {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_beats(after)));
+  }
+
+  /** The beat log as the table talbrix-trace --beats prints. */
+  beatTable() {
+    return this.module.UTF8ToString(this.module._talbrix_beat_table());
+  }
+
+  holdReference() {
+    this.module._talbrix_hold_reference();
+  }
+
+  clearReference() {
+    this.module._talbrix_clear_reference();
+  }
+
+  /**
+   * The held reference beside the run, or null.
+   * @returns {{tick: number, readouts: string[][], changes: string[]} | null}
+   */
+  comparison() {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_comparison()));
+  }
+
+  /** The comparison as the table talbrix-trace --comparison prints. */
+  comparisonTable() {
+    return this.module.UTF8ToString(this.module._talbrix_comparison_table());
   }
 
   /** @param {number} slider 1..6 */

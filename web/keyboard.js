@@ -16,10 +16,11 @@ class Keyboard {
     document.addEventListener('keydown', (event) => this.onKey(event));
   }
 
-  /** Every stop of the round, the commands that are shown included. */
+  /** Every stop of the round: the form, then whatever is shown after it. */
   stops() {
-    const commands = [...this.runFiles.buttons, this.runFiles.cancelButton];
-    return [...this.form, ...commands.filter((button) => button.offsetParent !== null)];
+    /** @type {NodeListOf<HTMLElement>} */
+    const after = document.querySelectorAll('#commands button, #beats select, #beats button');
+    return [...this.form, ...[...after].filter((element) => element.offsetParent !== null)];
   }
 
   /** @param {KeyboardEvent} event */

@@ -17,6 +17,8 @@ class Simulator {
     this.ended = false;
     this.beeps = 0;
     this.ticks = 0;
+    /** @type {Array<() => void>} what else shows the model, after each view */
+    this.afterView = [];
     /** Each readout's count of writes by the model, as last shown. */
     this.shownWrites = new Array(14).fill(-1);
     bridge.load();
@@ -115,6 +117,7 @@ class Simulator {
     this.ended = false;
     this.status.hidden = true;
     this.view.showControls(this.bridge);
+    this.plot.showReference(this.bridge);
     this.updateView();
   }
 
@@ -139,6 +142,8 @@ class Simulator {
         box.value = text;
     }
     this.plot.update(this.bridge);
+    for (const show of this.afterView)
+      show();
   }
 }
 
@@ -165,9 +170,11 @@ function beep() {
   Bridge.start().then((bridge) => {
     const simulator = new Simulator(bridge, /** @type {HTMLElement} */ (document.getElementById('Ml')), status);
     const runFiles = new RunFiles(simulator);
+    const beats = new BeatPanel(simulator, runFiles);
+    runFiles.addCommand('showBeats', 'Beats and Reference...', null, 'b', () => beats.toggle());
     new Keyboard(simulator, runFiles);
     // For tests and scripts that measure the page.
-    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles }) });
+    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats }) });
     document.documentElement.dataset.ready = 'true';
   }, (error) => {
     status.textContent = 'Talbrix could not start: ' + error;

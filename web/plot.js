@@ -37,6 +37,13 @@ class Plot {
       const context = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d', { willReadFrequently: true }));
       this.strips.push({ canvas, context, left, width, deviceLeft: 0 });
     }
+    // A held reference's sweep, beneath the points and above the grid;
+    // hidden while none is held, so the plot is then as it always was.
+    this.reference = /** @type {HTMLCanvasElement} */ (create('canvas', null, 'points reference', this.area));
+    this.reference.hidden = true;
+    this.referenceContext = /** @type {CanvasRenderingContext2D} */ (this.reference.getContext('2d'));
+    /** @type {Bridge | null} the bridge the reference was last drawn from */
+    this.referenceSource = null;
     // The colour each pixel shows (-1: none), so that a point landing on a
     // pixel of its own colour, as most do, leaves the canvas untouched.
     this.shown = new Int32Array(this.width * this.height);
@@ -48,6 +55,7 @@ class Plot {
 
   // Puts the strips above whatever was added to the area since (the grid).
   raise() {
+    this.area.appendChild(this.reference);
     for (const strip of this.strips)
       this.area.appendChild(strip.canvas);
   }
@@ -64,6 +72,11 @@ class Plot {
       strip.canvas.width = Math.round((strip.left + strip.width) * scale) - strip.deviceLeft;
       strip.canvas.height = Math.round(this.height * scale);
     }
+    this.reference.style.width = this.width + 'px';
+    this.reference.width = Math.round(this.width * scale);
+    this.reference.height = Math.round(this.height * scale);
+    if (this.referenceSource)
+      this.showReference(this.referenceSource);
     return true;
   }
 
@@ -81,6 +94,24 @@ class Plot {
     }
     bridge.forEachPixel(this.drawn, (column, row, rgb) => this.drawPoint(column, row, rgb));
     this.drawn = bridge.pointCount();
+  }
+
+  /**
+   * Draws the held reference's sweep, or hides it when none is held.
+   * @param {Bridge} bridge
+   */
+  showReference(bridge) {
+    const context = this.referenceContext;
+    context.clearRect(0, 0, this.reference.width, this.reference.height);
+    let drawn = 0;
+    bridge.forEachReferencePixel((column, row, rgb) => {
+      context.fillStyle = '#' + rgb.toString(16).padStart(6, '0');
+      const left = Math.round(column * this.scale), top = Math.round(row * this.scale);
+      context.fillRect(left, top, Math.round((column + 1) * this.scale) - left, Math.round((row + 1) * this.scale) - top);
+      ++drawn;
+    });
+    this.reference.hidden = drawn === 0;
+    this.referenceSource = drawn ? bridge : null;
   }
 
   /**

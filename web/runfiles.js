@@ -37,19 +37,10 @@ class RunFiles {
       ['saveRunAsTable', 'Save Run as Table...', null, 't', () => this.saveTable()],
       ['savePicture', 'Save Picture...', null, 'p', () => this.savePicture()],
     ];
-    /** The command buttons, in the bar's order. */
-    this.buttons = commands.map(([id, caption, shortcut, accessKey, run]) => {
-      const button = document.createElement('button');
-      button.type = 'button';
-      button.id = id;
-      button.textContent = caption;
-      button.accessKey = accessKey;
-      if (shortcut)
-        button.setAttribute('aria-keyshortcuts', shortcut);
-      button.addEventListener('click', () => this.busy || run());
-      this.bar.insertBefore(button, this.progress);
-      return button;
-    });
+    /** @type {HTMLButtonElement[]} the command buttons, in the bar's order */
+    this.buttons = [];
+    for (const [id, caption, shortcut, accessKey, run] of commands)
+      this.addCommand(id, caption, shortcut, accessKey, run);
     this.picker.addEventListener('change', () => this.openChosenFile());
     this.cancelButton.addEventListener('click', () => this.cancel());
     window.addEventListener('beforeunload', (event) => {
@@ -58,6 +49,28 @@ class RunFiles {
         event.returnValue = ''; // what older browsers look for
       }
     });
+  }
+
+  /**
+   * A command button in the bar, before the progress; none runs while a
+   * job does.
+   * @param {string} id
+   * @param {string} caption
+   * @param {string | null} shortcut
+   * @param {string} accessKey
+   * @param {() => unknown} run
+   */
+  addCommand(id, caption, shortcut, accessKey, run) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.id = id;
+    button.textContent = caption;
+    button.accessKey = accessKey;
+    if (shortcut)
+      button.setAttribute('aria-keyshortcuts', shortcut);
+    button.addEventListener('click', () => this.busy || run());
+    this.bar.insertBefore(button, this.progress);
+    this.buttons.push(button);
   }
 
   /** True when the run has ticks since it was last opened or saved. */

@@ -5,10 +5,13 @@
 // user changed, and after a batch of ticks it reads back the readouts' texts
 // and the new points, already as pixels and colours.
 
+#include "beatlog.h"
 #include "formjson.h"
+#include "jsonwriter.h"
 #include "memorywindow.h"
 #include "plotpixels.h"
 #include "recordedrun.h"
+#include "reference.h"
 #include "replayjob.h"
 
 #include <emscripten/emscripten.h>
@@ -19,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace talbrix {
@@ -297,6 +301,124 @@ EMSCRIPTEN_KEEPALIVE void talbrix_job_adopt()
 EMSCRIPTEN_KEEPALIVE void talbrix_job_end()
 {
     job.reset();
+}
+
+// --- The beat log and the reference ------------------------------------------
+
+// The beat log's column names, in the table's order, as JSON.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_beat_columns()
+{
+    talbrix::JsonWriter json;
+    json.open('[').value("beat").value("tick").value("time (s)");
+    for (int box = 1; box <= talbrix::readoutCount; ++box)
+        json.value(talbrix::readoutName(static_cast<talbrix::Readout>(box)));
+    for (int slider = 1; slider <= talbrix::sliderCount; ++slider)
+        json.value(talbrix::sliderName(slider));
+    json.value("rhythm").close(']');
+    return keep(json.take());
+}
+
+// The beats after beat `after` that the log keeps, and the steady mark, as
+// JSON: {"beats": B, "steady": S or null, "rows": [[beat, tick, time, texts...,
+// positions..., rhythm], ...]}.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_beats(double after)
+{
+    const talbrix::BeatLog &log = page->run.beatLog();
+    talbrix::JsonWriter json;
+    json.open('{').key("beats").value(log.beats()).key("steady");
+    if (const auto steady = log.steadyFrom())
+        json.value(*steady);
+    else
+        json.null();
+    json.key("rows").open('[');
+    auto row = log.rows().end();
+    while (row != log.rows().begin() && static_cast<double>(std::prev(row)->beat) > after)
+        --row;
+    for (; row != log.rows().end(); ++row) {
+        json.open('[').value(row->beat).value(row->tick).value(talbrix::secondsOf(row->tick));
+        for (const std::string &text : row->texts)
+            json.value(text);
+        for (const std::int32_t position : row->sliders)
+            json.value(static_cast<int>(position));
+        json.value(row->fibrillating ? "fibrillating" : "beating").close(']');
+    }
+    json.close(']').close('}');
+    return keep(json.take());
+}
+
+EMSCRIPTEN_KEEPALIVE double talbrix_beat_count()
+{
+    return static_cast<double>(page->run.beatLog().beats());
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_beat_table()
+{
+    return keep(talbrix::beatTable(page->run.beatLog()));
+}
+
+EMSCRIPTEN_KEEPALIVE void talbrix_hold_reference()
+{
+    page->run.holdReference(page->window);
+}
+
+EMSCRIPTEN_KEEPALIVE void talbrix_clear_reference()
+{
+    page->run.clearReference(page->window);
+}
+
+// The held reference beside the run as JSON, or null: {"tick": T,
+// "readouts": [[name, unit, reference, now, difference, percent], ...],
+// "changes": ["Slider2 Aortic Compl. 3 -> 0", ...]}; numbers as the
+// comparison table writes them.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_comparison()
+{
+    const auto comparison = page->run.comparison(page->window);
+    if (!comparison)
+        return keep("null");
+    talbrix::JsonWriter json;
+    json.open('{').key("tick").value(page->run.reference()->tick).key("readouts").open('[');
+    for (const talbrix::ReadoutComparison &row : comparison->readouts) {
+        json.open('[').value(row.name).value(row.unit).value(row.reference).value(row.now);
+        json.value(row.difference ? talbrix::shortNumber(*row.difference) : std::string());
+        json.value(row.percent ? talbrix::shortNumber(*row.percent) : std::string()).close(']');
+    }
+    json.close(']').key("changes").open('[');
+    for (const talbrix::ControlChange &change : comparison->changes)
+        json.value(change.name + ' ' + change.reference + " -> " + change.now);
+    json.close(']').close('}');
+    return keep(json.take());
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_comparison_table()
+{
+    const auto comparison = page->run.comparison(page->window);
+    return keep(comparison ? talbrix::comparisonTable(*comparison, *page->run.reference(),
+                                 page->window.controlSettings())
+                           : std::string(talbrix::comparisonHeader));
+}
+
+// The reference's sweep as pixels, as talbrix_pixels gives the live points,
+// in the reference's colours; 0 points while none is held.
+EMSCRIPTEN_KEEPALIVE int talbrix_reference_pixel_count()
+{
+    const auto &reference = page->run.reference();
+    return reference ? static_cast<int>(2 * reference->sweep.size()) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const talbrix::PagePixel *talbrix_reference_pixels()
+{
+    page->pixels.clear();
+    if (const auto &reference = page->run.reference()) {
+        for (const talbrix::SweepPoint &point : reference->sweep) {
+            for (const auto &[y, rgb] : { std::pair { point.aorticY, talbrix::referenceAorticRgb },
+                     std::pair { point.venousY, talbrix::referenceVenousRgb } }) {
+                const auto pixel = talbrix::form::plotPixel(point.x, y);
+                page->pixels.push_back({ static_cast<std::int16_t>(pixel ? pixel->column : -1),
+                    static_cast<std::int16_t>(pixel ? pixel->row : -1), rgb });
+            }
+        }
+    }
+    return page->pixels.data();
 }
 
 EMSCRIPTEN_KEEPALIVE int talbrix_slider(int slider)

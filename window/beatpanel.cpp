@@ -34,12 +34,12 @@ QString fromStd(const std::string &text)
 
 QString timeOf(std::uint64_t tick)
 {
-    return QStringLiteral("%1.%2").arg(tick / 100).arg(tick % 100, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(secondsOf(tick));
 }
 
-QString shortNumber(double value)
+QString shortText(double value)
 {
-    return QString::number(value, 'g', 6);
+    return QString::fromStdString(shortNumber(value));
 }
 
 } // namespace
@@ -177,7 +177,7 @@ void TrendPlot::paintEvent(QPaintEvent *)
         painter.drawPath(path);
         painter.drawText(QPointF(6 + label++ * width() / 2.0, 13),
             QStringLiteral("%1: %2 - %3").arg(fromStd(readoutName(static_cast<Readout>(readout))),
-                shortNumber(*low), shortNumber(*high)));
+                shortText(*low), shortText(*high)));
     }
 }
 
@@ -285,8 +285,8 @@ void BeatPanel::showComparison()
     for (int row = 0; row < readoutCount; ++row) {
         const ReadoutComparison &readout = comparison->readouts[static_cast<std::size_t>(row)];
         const QStringList cells { fromStd(readout.name), fromStd(readout.unit), fromStd(readout.reference),
-            fromStd(readout.now), readout.difference ? shortNumber(*readout.difference) : QString(),
-            readout.percent ? shortNumber(*readout.percent) : QString() };
+            fromStd(readout.now), readout.difference ? shortText(*readout.difference) : QString(),
+            readout.percent ? shortText(*readout.percent) : QString() };
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = m_comparison->item(row, column);
             if (!item)

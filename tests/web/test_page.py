@@ -32,7 +32,7 @@ PAGE = pathlib.Path(os.environ.get("TALBRIX_PAGE", "build/web/talbrix.html")).re
 TRACE = os.environ.get("TALBRIX_TRACE", "build/dev/tools/talbrix-trace")
 
 # The run commands after the form, in the order Tab reaches them.
-COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture"]
+COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture", "showBeats"]
 
 driver = None
 profile = None
@@ -483,6 +483,7 @@ class KeepARun(unittest.TestCase):
             const done = arguments[arguments.length - 1];
             const wait = () => document.getElementById('progress').hidden ? setTimeout(wait, 10) : done();
             wait();""")
+        self.assertEqual(driver.find_element(By.CSS_SELECTOR, "#progress span").text, 'Opening "long.talbrix"')
         ActionChains(driver).send_keys(Keys.ESCAPE).perform()
         opened = driver.execute_async_script("window.opening.then(arguments[arguments.length - 1])")
         self.assertFalse(opened)
@@ -499,6 +500,88 @@ class KeepARun(unittest.TestCase):
         self.assertFalse(opened)
         self.assertIn("line 2", driver.find_element(By.ID, "message").text)
         self.assertEqual(texts(), before)
+
+
+def runner(option, scenario):
+    return subprocess.run([TRACE, option], input=scenario, capture_output=True, text=True, check=True).stdout
+
+
+class BeatsAndReference(unittest.TestCase):
+    def setUp(self):
+        open_page()
+        driver.execute_script("""
+            window.saved = {};
+            window.talbrix.runFiles.download = (name, blob) => blob.text().then((text) => { window.saved[name] = text; });""")
+
+    saved = KeepARun.saved
+
+    def shown_comparison(self):
+        """The comparison's rows as the page shows them, cells joined by |,
+        beside the same rows of a saved table."""
+        return driver.execute_script("""
+            return [...document.querySelectorAll('#comparison tbody tr')].map(
+                (row) => [...row.cells].map((cell) => cell.textContent).join('|'));""")
+
+    @staticmethod
+    def table_comparison(table):
+        return [row.replace('"', "").replace(",", "|") for row in table.splitlines()[1:14]]
+
+    def steady(self):
+        return driver.find_element(By.ID, "steadyMark").text
+
+    def test_a_student_compares_a_stiffer_aorta_with_the_reference(self):
+        driver.find_element(By.ID, "showBeats").click()
+        driver.execute_script("window.talbrix.step(8000)")  # more beats than the page's table shows
+        self.assertEqual(self.steady(), "Steady from beat 5")
+        self.assertEqual(driver.execute_script("return document.querySelectorAll('#beatLog tbody tr').length"), 100)
+        driver.find_element(By.ID, "holdReference").click()
+        driver.execute_script("document.getElementById('Slider2').focus()")
+        ActionChains(driver).send_keys(Keys.HOME).perform()  # a stiffer aorta
+        driver.execute_script("window.talbrix.step(100)")
+        self.assertEqual(self.steady(), "Not steady yet")
+        driver.execute_script("""
+            for (let i = 0; i < 300 && document.getElementById('steadyMark').textContent === 'Not steady yet'; ++i)
+                window.talbrix.step(10);""")
+        self.assertTrue(self.steady().startswith("Steady from beat "))
+        ActionChains(driver).key_down(Keys.CONTROL).send_keys("s").key_up(Keys.CONTROL).perform()
+        scenario = self.saved("talbrix-run.talbrix")
+        expected = runner("--comparison", scenario)
+        self.assertEqual(self.shown_comparison(), self.table_comparison(expected))
+        self.assertEqual(driver.find_element(By.ID, "changedControls").text, "Changed: Slider2 Aortic Compl. 3 -> 0")
+        driver.find_element(By.ID, "saveComparison").click()
+        self.assertEqual(self.saved("talbrix-comparison.csv"), expected)
+        driver.find_element(By.ID, "saveBeatLog").click()
+        self.assertEqual(self.saved("talbrix-beats.csv"), runner("--beats", scenario))
+
+    def reference_pixels(self):
+        return driver.execute_script("""
+            const canvas = window.talbrix.plot.reference;
+            if (canvas.hidden) return 0;
+            const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+            let found = 0;
+            for (let i = 0; i < data.length; i += 4)
+                found += data[i + 3] !== 0;
+            return found;""")
+
+    def test_the_reference_sweep_lies_beneath_the_trace_past_a_restart_and_goes_when_cleared(self):
+        driver.execute_script("window.talbrix.step(3000)")
+        driver.find_element(By.ID, "showBeats").click()
+        driver.find_element(By.ID, "holdReference").click()
+        driver.execute_script("window.talbrix.step(2000)")  # past the sweep's restart near tick 4,800
+        self.assertGreater(self.reference_pixels(), 1000)
+        # The live points are as a run with no reference leaves them.
+        self.assertEqual(canvas_pixels(), expected_pixels(native_trace("ticks 5000\n")[1:]))
+        driver.find_element(By.ID, "clearReference").click()
+        self.assertEqual(self.reference_pixels(), 0)
+
+    def test_a_run_with_a_reference_opens_with_it(self):
+        scenario = "ticks 700\nhold-reference\nslider 1 8\nticks 900\n"  # as either edition saves it
+        opened = driver.execute_async_script(
+            "const [text, done] = arguments; window.talbrix.runFiles.open('case.talbrix', text).then(done);", scenario)
+        self.assertTrue(opened)
+        driver.find_element(By.ID, "showBeats").click()
+        self.assertEqual(self.shown_comparison(), self.table_comparison(runner("--comparison", scenario)))
+        self.assertGreater(self.reference_pixels(), 100)
 
 
 if __name__ == "__main__":

@@ -115,7 +115,7 @@ void BeatsTest::aStudentComparesAStifferAortaWithTheReference()
     QVERIFY(panel && panel->isVisible());
     auto *steady = panel->findChild<QLabel *>(QStringLiteral("steadyMark"));
     runTicks(kept.window, 1000);
-    QCOMPARE(steady->text(), QStringLiteral("Steady from beat 6"));
+    QCOMPARE(steady->text(), QStringLiteral("Steady from beat 5"));
     kept.window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&kept.window));
     QTest::keyClick(&kept.window, Qt::Key_R, Qt::ControlModifier); // Hold as Reference

@@ -1,0 +1,200 @@
+// Beats and Reference, below the form: the run's beat log (newest last), a
+// trend of one or two readouts, when the run settled, and the reference held
+// with its comparison. Everything shown comes from the model's own log and
+// comparison, as the desktop panel shows them; the panel only shows.
+'use strict';
+
+const shownBeats = 100; // rows in the page's table; the saved table has them all
+const trendBeats = 60;
+
+class BeatPanel {
+  /**
+   * @param {Simulator} simulator
+   * @param {RunFiles} runFiles
+   */
+  constructor(simulator, runFiles) {
+    this.simulator = simulator;
+    this.bridge = simulator.bridge;
+    this.runFiles = runFiles;
+    /** @type {string[]} */
+    this.columns = this.bridge.beatColumns();
+    /** @type {Array<Array<string | number>>} the latest rows, for the trend */
+    this.rows = [];
+    this.seen = -1; // beats since load when last shown
+    this.heldTick = -1; // of the reference last shown
+
+    const section = /** @type {HTMLElement} */ (document.getElementById('beats'));
+    this.section = section;
+    this.steady = create('p', 'steadyMark', null, section);
+    this.steady.setAttribute('role', 'status');
+    const scroller = create('div', null, 'beatLog', section);
+    this.table = /** @type {HTMLTableElement} */ (create('table', 'beatLog', null, scroller));
+    this.table.setAttribute('aria-label', 'Beat log');
+    const head = create('tr', null, null, create('thead', null, null, this.table));
+    for (const name of this.columns)
+      create('th', null, null, head).textContent = name;
+    this.body = create('tbody', null, null, this.table);
+    this.scroller = scroller;
+
+    const choice = create('p', null, 'trendChoice', section);
+    create('span', null, null, choice).textContent = 'Trend: ';
+    const readouts = this.columns.slice(3, 16);
+    const select = (/** @type {string} */ label, /** @type {boolean} */ none) => {
+      const box = /** @type {HTMLSelectElement} */ (create('select', null, null, choice));
+      box.setAttribute('aria-label', label);
+      if (none)
+        box.add(new Option('(none)', '0'));
+      readouts.forEach((name, index) => box.add(new Option(name, String(index + 1))));
+      box.addEventListener('change', () => this.drawTrend());
+      return box;
+    };
+    this.first = select('First readout of the trend', false);
+    this.second = select('Second readout of the trend', true);
+    this.first.value = '3'; // stroke volume
+    this.second.value = '1'; // and aortic pressure
+    this.trend = /** @type {HTMLCanvasElement} */ (create('canvas', 'trend', null, section));
+    this.trend.width = 480;
+    this.trend.height = 110;
+    this.trend.setAttribute('role', 'img');
+    this.trend.setAttribute('aria-label', 'Trend of the chosen readouts over the latest beats');
+
+    const bar = create('div', null, 'beatCommands', section);
+    /** @type {Object<string, HTMLButtonElement>} */
+    this.buttons = {};
+    for (const [id, caption, key, run] of /** @type {Array<[string, string, string, () => void]>} */ ([
+      ['holdReference', 'Hold as Reference', 'h', () => this.hold()],
+      ['clearReference', 'Clear Reference', 'c', () => this.clear()],
+      ['saveBeatLog', 'Save Beat Log as Table...', 'l', () => this.download('talbrix-beats.csv', this.bridge.beatTable())],
+      ['saveComparison', 'Save Comparison as Table...', 'm',
+        () => this.download('talbrix-comparison.csv', this.bridge.comparisonTable())],
+    ])) {
+      const button = /** @type {HTMLButtonElement} */ (create('button', id, null, bar));
+      button.type = 'button';
+      button.textContent = caption;
+      button.accessKey = key;
+      button.addEventListener('click', () => this.runFiles.busy || run());
+      this.buttons[id] = button;
+    }
+    this.referenceState = create('p', 'referenceState', null, section);
+    this.comparison = /** @type {HTMLTableElement} */ (create('table', 'comparison', null, section));
+    this.comparison.setAttribute('aria-label', 'Comparison with the reference');
+    const comparisonHead = create('tr', null, null, create('thead', null, null, this.comparison));
+    for (const name of ['Readout', 'Unit', 'Reference', 'Now', 'Difference', 'Difference (%)'])
+      create('th', null, null, comparisonHead).textContent = name;
+    this.comparisonBody = create('tbody', null, null, this.comparison);
+    this.changes = create('p', 'changedControls', null, section);
+    // A new comparison is announced once, politely; the table is read on demand.
+    this.announcement = create('p', 'comparisonNote', 'visuallyHidden', section);
+    this.announcement.setAttribute('aria-live', 'polite');
+    simulator.afterView.push(() => this.show());
+  }
+
+  get open() {
+    return !this.section.hidden;
+  }
+
+  toggle() {
+    this.section.hidden = !this.section.hidden;
+    this.seen = -1;
+    this.show();
+  }
+
+  hold() {
+    this.bridge.holdReference();
+    this.simulator.plot.showReference(this.bridge);
+    this.seen = -1;
+    this.show();
+  }
+
+  clear() {
+    this.bridge.clearReference();
+    this.simulator.plot.showReference(this.bridge);
+    this.seen = -1;
+    this.show();
+  }
+
+  /** @param {string} name @param {string} text */
+  download(name, text) {
+    this.runFiles.download(name, new Blob([text], { type: 'text/csv' }));
+  }
+
+  // After each view of the model: anything new since the last beat shown.
+  show() {
+    const comparison = this.bridge.comparison();
+    this.buttons.clearReference.disabled = this.buttons.saveComparison.disabled = !comparison;
+    const beats = this.bridge.beatCount();
+    if (!this.open || beats === this.seen)
+      return;
+    const fresh = beats < this.seen || this.seen < 0;
+    const update = this.bridge.beats(fresh ? 0 : this.seen);
+    this.seen = beats;
+    if (fresh) {
+      this.body.replaceChildren();
+      this.rows = [];
+    }
+    for (const row of update.rows.slice(-shownBeats)) {
+      const line = create('tr', null, null, this.body);
+      for (const cell of row)
+        create('td', null, null, line).textContent = String(cell);
+    }
+    while (this.body.children.length > shownBeats)
+      /** @type {Element} */ (this.body.firstElementChild).remove();
+    this.rows = this.rows.concat(update.rows).slice(-trendBeats);
+    this.scroller.scrollTop = this.scroller.scrollHeight;
+    this.steady.textContent = update.steady === null ? 'Not steady yet' : `Steady from beat ${update.steady}`;
+    this.drawTrend();
+    this.showComparison(comparison);
+  }
+
+  /** @param {{tick: number, readouts: string[][], changes: string[]} | null} comparison */
+  showComparison(comparison) {
+    if (!comparison) {
+      this.referenceState.textContent = 'No reference held: Hold as Reference keeps the run as it is now.';
+      this.comparisonBody.replaceChildren();
+      this.changes.textContent = '';
+      this.heldTick = -1;
+      return;
+    }
+    const seconds = (comparison.tick / 100).toFixed(2);
+    this.referenceState.textContent = `Reference held at tick ${comparison.tick} (${seconds} s)`;
+    this.comparisonBody.replaceChildren();
+    for (const row of comparison.readouts) {
+      const line = create('tr', null, null, this.comparisonBody);
+      for (const cell of row)
+        create('td', null, null, line).textContent = cell;
+    }
+    this.changes.textContent = comparison.changes.length
+      ? 'Changed: ' + comparison.changes.join('; ') : 'No control differs from the reference.';
+    if (comparison.tick !== this.heldTick) {
+      this.heldTick = comparison.tick;
+      this.announcement.textContent = this.referenceState.textContent + '. ' + this.changes.textContent;
+    }
+  }
+
+  // Each readout on its own scale over the latest beats, its range above.
+  drawTrend() {
+    const context = /** @type {CanvasRenderingContext2D} */ (this.trend.getContext('2d'));
+    const { width, height } = this.trend;
+    context.fillStyle = '#ffffff';
+    context.fillRect(0, 0, width, height);
+    context.font = '12px "Talbrix Sans", sans-serif';
+    if (this.rows.length < 2)
+      return;
+    const chosen = [[Number(this.first.value), '#000000'], [Number(this.second.value), '#0000ff']];
+    chosen.forEach(([readout, colour], index) => {
+      if (!readout)
+        return;
+      const values = this.rows.map((row) => parseFloat(String(row[2 + Number(readout)])) || 0);
+      const low = Math.min(...values), high = Math.max(...values);
+      const span = high > low ? high - low : 1;
+      context.strokeStyle = context.fillStyle = String(colour);
+      context.beginPath();
+      values.forEach((value, i) => {
+        const x = 6 + ((width - 12) * i) / (trendBeats - 1), y = height - 6 - ((height - 24) * (value - low)) / span;
+        i ? context.lineTo(x, y) : context.moveTo(x, y);
+      });
+      context.stroke();
+      context.fillText(`${this.columns[2 + Number(readout)]}: ${low} - ${high}`, 6 + (index * width) / 2, 13);
+    });
+  }
+}
