@@ -115,8 +115,8 @@ void BeatLog::afterTick(std::uint64_t tick, const TickOutcome &outcome, const Ru
     m_steady.add(row);
     if (m_listener)
         m_listener(row);
-    if (m_keeping) {
-        if (m_rows.size() == maxKeptRows)
+    if (m_keptRows > 0) {
+        if (m_rows.size() == m_keptRows)
             m_rows.pop_front();
         m_rows.push_back(row);
     }

@@ -71,8 +71,8 @@ public:
     static constexpr std::size_t maxKeptRows = 200000;
     using Listener = std::function<void(const BeatRow &)>;
 
-    explicit BeatLog(bool keeping = true)
-        : m_keeping(keeping)
+    explicit BeatLog(bool keeping = true, std::size_t keptRows = maxKeptRows)
+        : m_keptRows(keeping ? keptRows : 0)
     {
     }
 
@@ -92,7 +92,7 @@ private:
     std::uint64_t m_beats = 0;
     SteadyRule m_steady;
     Listener m_listener;
-    bool m_keeping;
+    std::size_t m_keptRows;
 };
 
 // The beat log as a CSV table: a header naming each readout as the form

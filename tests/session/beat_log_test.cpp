@@ -1,4 +1,5 @@
 #include "beatlog.h"
+#include "memorywindow.h"
 #include "scenarioreplay.h"
 #include "sessiontesting.h"
 
@@ -114,6 +115,24 @@ TEST(BeatLog, OneRowPerBoundaryTickWithThatTicksTextsAndControls)
         }
     }
     EXPECT_TRUE(restarted) << "no run passed a sweep restart";
+}
+
+TEST(BeatLog, KeepsTheLatestRowsAndCountsThemAll)
+{
+    MemoryWindow window;
+    BeatLog kept(true, 3), none(false);
+    for (std::uint64_t tick = 1; tick <= 5; ++tick) {
+        for (BeatLog *log : { &kept, &none })
+            log->afterTick(tick, TickOutcome { true, false, 0 }, window);
+    }
+    ASSERT_EQ(kept.rows().size(), 3u);
+    EXPECT_EQ(kept.rows().front().beat, 3u);
+    EXPECT_EQ(kept.rows().back().tick, 5u);
+    EXPECT_TRUE(none.rows().empty());
+    for (const BeatLog *log : { &kept, &none }) {
+        EXPECT_EQ(log->beats(), 5u);
+        EXPECT_EQ(log->latest()->beat, 5u);
+    }
 }
 
 // A beat row with the five per-beat readouts the steady rule looks at:
