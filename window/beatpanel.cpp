@@ -221,6 +221,9 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
     m_secondTrend->insertItem(0, tr("(none)"), 0);
     m_firstTrend->setCurrentIndex(2); // stroke volume
     m_secondTrend->setCurrentIndex(1); // and aortic pressure
+    m_firstTrend->setObjectName(QStringLiteral("firstTrend"));
+    m_secondTrend->setObjectName(QStringLiteral("secondTrend"));
+    m_trend->setObjectName(QStringLiteral("trend"));
     m_firstTrend->setAccessibleName(tr("First readout of the trend"));
     m_secondTrend->setAccessibleName(tr("Second readout of the trend"));
     connect(m_firstTrend, &QComboBox::currentIndexChanged, this, &BeatPanel::showTrend);

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QTableView>
@@ -137,6 +138,16 @@ void BeatsTest::aStudentComparesAStifferAortaWithTheReference()
     QCOMPARE(contents(kept.path("comparison.csv")), QByteArray::fromStdString(expected));
     kept.trigger("saveBeatLog", kept.path("beats.csv"));
     QCOMPARE(contents(kept.path("beats.csv")), QByteArray::fromStdString(beatsOf(scenario)));
+    // The trend offers every readout and draws the two chosen, stroke volume
+    // in black and aortic pressure in blue.
+    QCOMPARE(panel->findChild<QComboBox *>(QStringLiteral("firstTrend"))->count(), talbrix::readoutCount);
+    QCOMPARE(panel->findChild<QComboBox *>(QStringLiteral("secondTrend"))->count(), talbrix::readoutCount + 1);
+    const QImage trend = panel->findChild<QWidget *>(QStringLiteral("trend"))->grab().toImage();
+    int black = 0, blue = 0;
+    for (int y = 20; y < trend.height(); ++y) // below the ranges written at the top
+        for (int x = 0; x < trend.width(); ++x)
+            black += trend.pixel(x, y) == qRgb(0, 0, 0), blue += trend.pixel(x, y) == qRgb(0, 0, 255);
+    QVERIFY(black > 50 && blue > 50);
     auto *log = panel->findChild<QTableView *>(QStringLiteral("beatLog"));
     QCOMPARE(static_cast<std::uint64_t>(log->model()->rowCount()), kept.window.run().beatLog().beats());
     QCOMPARE(kept.messages, QStringList());
