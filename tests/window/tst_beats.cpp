@@ -150,6 +150,12 @@ void BeatsTest::aStudentComparesAStifferAortaWithTheReference()
     QVERIFY(black > 50 && blue > 50);
     auto *log = panel->findChild<QTableView *>(QStringLiteral("beatLog"));
     QCOMPARE(static_cast<std::uint64_t>(log->model()->rowCount()), kept.window.run().beatLog().beats());
+    // The columns are the saved table's, the rhythm last.
+    const QStringList header = QString::fromStdString(beatsOf(scenario)).section(QLatin1Char('\n'), 0, 0).split(QLatin1Char(','));
+    QCOMPARE(log->model()->columnCount(), header.size());
+    const int last = log->model()->columnCount() - 1;
+    QCOMPARE(log->model()->headerData(last, Qt::Horizontal).toString(), header.last());
+    QCOMPARE(log->model()->index(0, last).data().toString(), QStringLiteral("beating"));
     QCOMPARE(kept.messages, QStringList());
 }
 
