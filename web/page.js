@@ -149,17 +149,26 @@ class Simulator {
 
 /** @type {AudioContext | null} */
 let audio = null;
+let tonesPlaying = 0;
 // The system beep: a short tone, where the browser lets the page sound one.
+// Between beeps the audio is suspended: a running audio context keeps an
+// output thread busy for as long as the page is open.
 function beep() {
   try {
-    audio = audio || new AudioContext();
-    const oscillator = audio.createOscillator();
-    const gain = audio.createGain();
+    const context = audio = audio || new AudioContext();
+    context.resume();
+    const oscillator = context.createOscillator();
+    const gain = context.createGain();
     oscillator.frequency.value = 880;
     gain.gain.value = 0.1;
-    oscillator.connect(gain).connect(audio.destination);
+    oscillator.connect(gain).connect(context.destination);
+    ++tonesPlaying;
+    oscillator.onended = () => {
+      if (--tonesPlaying === 0)
+        context.suspend();
+    };
     oscillator.start();
-    oscillator.stop(audio.currentTime + 0.1);
+    oscillator.stop(context.currentTime + 0.1);
   } catch (error) {
     // No audio here: Start still starts.
   }
