@@ -87,6 +87,8 @@ class BeatPanel {
     this.announcement = create('p', 'comparisonNote', 'visuallyHidden', section);
     this.announcement.setAttribute('aria-live', 'polite');
     simulator.afterView.push(() => this.show());
+    // Another run opened: everything shown is of the old one.
+    document.addEventListener('talbrix-run-replaced', () => { this.seen = -1; });
   }
 
   get open() {
@@ -119,12 +121,14 @@ class BeatPanel {
   }
 
   // After each view of the model: anything new since the last beat shown.
+  // Between beats nothing in the panel changes, so a frame costs it one
+  // call; it reads the log and the comparison only when a beat has come.
   show() {
-    const comparison = this.bridge.comparison();
-    this.buttons.clearReference.disabled = this.buttons.saveComparison.disabled = !comparison;
     const beats = this.bridge.beatCount();
     if (!this.open || beats === this.seen)
       return;
+    const comparison = this.bridge.comparison();
+    this.buttons.clearReference.disabled = this.buttons.saveComparison.disabled = !comparison;
     const fresh = beats < this.seen || this.seen < 0;
     const update = this.bridge.beats(fresh ? 0 : this.seen);
     this.seen = beats;

@@ -173,6 +173,7 @@ class RunFiles {
       return outcome === 'failed' ? this.cannotOpen(name, reason) : false;
     }
     job.adopt(); // ends the job
+    document.dispatchEvent(new Event('talbrix-run-replaced'));
     this.simulator.syncControls();
     this.keptTicks = this.bridge.runTicks();
     const ticks = this.keptTicks;
