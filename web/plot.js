@@ -3,10 +3,11 @@
 // the model's record when the scale changes.
 'use strict';
 
-// The points lie in vertical strips of canvas, so that a frame's new
-// points, which all fall within a pixel or two of the sweep, make the
-// browser redraw one narrow strip rather than the whole plot.
-const stripWidth = 43; // CSS pixels: 15 strips across the drawing area
+// The points lie on one canvas across the drawing area: the browser hands
+// every canvas it shows to its compositor on every frame, changed or not,
+// so narrow strips cost more than they save, and at a fractional zoom their
+// seams smear a point over two device pixels.
+const stripWidth = Infinity;
 
 class Plot {
   /**
@@ -33,8 +34,9 @@ class Plot {
       canvas.style.left = left + 'px';
       canvas.style.width = width + 'px';
       // Drawn by the processor: single pixels cost less there than through
-      // a graphics process.
-      const context = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d', { willReadFrequently: true }));
+      // a graphics process. Desynchronized, a frame that only adds points
+      // goes to the screen without the page's own frame being made again.
+      const context = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d', { willReadFrequently: true, desynchronized: true }));
       this.strips.push({ canvas, context, left, width, deviceLeft: 0 });
     }
     // A held reference's sweep, beneath the points and above the grid;
