@@ -2,8 +2,10 @@
 options the page's tests and the scripts that photograph or measure the page
 all start it with, so that they see the same browser.
 
-    from headless_chromium import start
+    from headless_chromium import start, open_page
     driver = start(profile_folder)            # 900 x 600 at 96 dpi
+    open_page(driver, page.as_uri())          # returns once it has drawn
+    open_page(driver, uri, viewport=(811, 506))  # the page alone, for a picture
 """
 
 from selenium import webdriver
@@ -43,3 +45,20 @@ def start(profile, window_size="900,600", extra=(), capabilities=None):
     for name, value in (capabilities or {}).items():
         chosen.set_capability(name, value)
     return webdriver.Chrome(options=chosen, service=Service(DRIVER))
+
+
+def open_page(driver, uri, viewport=None):
+    """Opens the page at `uri` and returns once it has drawn its first frame:
+    the form (#Ml) marks it when the model has loaded and the form stands; a
+    page without the form, such as a bare one to measure against, marks the
+    document itself. A viewport (width, height) in CSS pixels, at 96 dpi,
+    replaces the window's, as for a picture of the page alone."""
+    if viewport:
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                               {"width": viewport[0], "height": viewport[1], "deviceScaleFactor": 1, "mobile": False})
+    driver.get(uri)
+    driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        const marked = () => (document.getElementById('Ml') || document.documentElement).dataset.firstFrame;
+        const wait = () => marked() ? done() : setTimeout(wait, 10);
+        wait();""")

@@ -12,19 +12,13 @@ import sys
 import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from headless_chromium import start  # noqa: E402
+from headless_chromium import open_page, start  # noqa: E402
 
 page, output = pathlib.Path(sys.argv[1]).resolve(), sys.argv[2]
 with tempfile.TemporaryDirectory() as profile:
     driver = start(profile, window_size="900,1400", extra=("--hide-scrollbars",))
     try:
-        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                               {"width": 811, "height": 1330, "deviceScaleFactor": 1, "mobile": False})
-        driver.get(page.as_uri())
-        driver.execute_async_script("""
-            const done = arguments[arguments.length - 1];
-            const wait = () => document.documentElement.dataset.ready ? done() : setTimeout(wait, 10);
-            wait();""")
+        open_page(driver, page.as_uri(), viewport=(811, 1330))
         driver.execute_script("""
             const talbrix = window.talbrix;
             document.getElementById('showBeats').click();

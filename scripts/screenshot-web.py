@@ -11,7 +11,7 @@ import tempfile
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from headless_chromium import start  # noqa: E402
+from headless_chromium import open_page, start  # noqa: E402
 
 page, output = pathlib.Path(sys.argv[1]).resolve(), sys.argv[2]
 seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 6.0
@@ -20,13 +20,7 @@ with tempfile.TemporaryDirectory() as profile:
     driver = start(profile, window_size="900,700", extra=("--hide-scrollbars",))
     try:
         # The page's own size: the form, the commands under it and the margins.
-        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                               {"width": 811, "height": 506, "deviceScaleFactor": 1, "mobile": False})
-        driver.get(page.as_uri())
-        driver.execute_async_script("""
-            const done = arguments[arguments.length - 1];
-            const wait = () => document.documentElement.dataset.ready ? done() : setTimeout(wait, 10);
-            wait();""")
+        open_page(driver, page.as_uri(), viewport=(811, 506))
         driver.find_element("id", "Command1").click()
         time.sleep(seconds)
         driver.find_element("id", "Command2").click()

@@ -57,12 +57,24 @@ def open_page():
     # A page with unsaved ticks asks before it is left; the tests leave it
     # as a user who has just saved the run would.
     driver.execute_script("if (window.talbrix) window.talbrix.runFiles.keptTicks = window.talbrix.bridge.runTicks()")
-    driver.get(PAGE.as_uri())
-    driver.execute_async_script("""
-        const done = arguments[arguments.length - 1];
-        const wait = () => document.documentElement.dataset.ready ? done() : setTimeout(wait, 10);
-        wait();""")
+    headless_chromium.open_page(driver, PAGE.as_uri())
     return driver.execute_script("return window.talbrix.form")
+
+
+def catch_downloads():
+    """Saved files are caught instead of downloaded: their text, by name, in
+    window.saved, for saved() to read."""
+    driver.execute_script("""
+        window.saved = {};
+        window.talbrix.runFiles.download = (name, blob) => blob.text().then((text) => { window.saved[name] = text; });""")
+
+
+def saved(name):
+    """The text of the file saved under `name`, once it has been."""
+    return driver.execute_async_script("""
+        const [name, done] = arguments;
+        const wait = () => name in window.saved ? done(window.saved[name]) : setTimeout(wait, 10);
+        wait();""", name)
 
 
 def texts():
@@ -380,16 +392,7 @@ class Run(unittest.TestCase):
 class KeepARun(unittest.TestCase):
     def setUp(self):
         open_page()
-        # Saved files are caught instead of downloaded.
-        driver.execute_script("""
-            window.saved = {};
-            window.talbrix.runFiles.download = (name, blob) => blob.text().then((text) => { window.saved[name] = text; });""")
-
-    def saved(self, name):
-        return driver.execute_async_script("""
-            const [name, done] = arguments;
-            const wait = () => name in window.saved ? done(window.saved[name]) : setTimeout(wait, 10);
-            wait();""", name)
+        catch_downloads()
 
     def test_a_saved_run_replays_to_the_same_texts_and_its_table_is_the_runners(self):
         driver.execute_script("window.talbrix.step(150)")
@@ -398,12 +401,12 @@ class KeepARun(unittest.TestCase):
         driver.find_element(By.ID, "Option1").click()
         driver.execute_script("window.talbrix.step(90)")
         ActionChains(driver).key_down(Keys.CONTROL).send_keys("s").key_up(Keys.CONTROL).perform()
-        scenario = self.saved("talbrix-run.talbrix")
+        scenario = saved("talbrix-run.talbrix")
         rows = native_trace(scenario)
         self.assertEqual(len(rows), 241)
         self.assertEqual(texts(), [rows[-1][f"Text{n}"] for n in range(1, 14)])
         driver.find_element(By.ID, "saveRunAsTable").click()
-        table = self.saved("talbrix-run.csv")
+        table = saved("talbrix-run.csv")
         runner = subprocess.run([TRACE], input=scenario, capture_output=True, text=True, check=True).stdout
         self.assertEqual(table, runner)
 
@@ -414,7 +417,7 @@ class KeepARun(unittest.TestCase):
                 window.saved[name] = [view.getUint32(0), view.getUint32(16), view.getUint32(20)].join(' ');
             });""")
         driver.find_element(By.ID, "savePicture").click()
-        self.assertEqual(self.saved("talbrix-window.png"), f"{0x89504E47} 779 438")
+        self.assertEqual(saved("talbrix-window.png"), f"{0x89504E47} 779 438")
 
     def test_opening_a_scenario_leaves_the_page_as_a_live_run_would(self):
         scenario = "slider 1 7\nticks 300\nfibrillate\ntext8 99\nticks 5000\nslider 6 2\n"
@@ -464,7 +467,7 @@ class KeepARun(unittest.TestCase):
         driver.execute_script("window.talbrix.step(5)")
         self.assertTrue(self.leaving_asks())
         ActionChains(driver).key_down(Keys.CONTROL).send_keys("s").key_up(Keys.CONTROL).perform()
-        self.saved("talbrix-run.talbrix")
+        saved("talbrix-run.talbrix")
         self.assertFalse(self.leaving_asks())
         driver.execute_script("window.talbrix.step(1)")
         self.assertTrue(self.leaving_asks())
@@ -475,7 +478,7 @@ class KeepARun(unittest.TestCase):
         # Access keys (Alt and the letter, in Chromium) for the saves.
         for letter, name in (("t", "talbrix-run.csv"), ("s", "talbrix-run.talbrix")):
             ActionChains(driver).key_down(Keys.ALT).send_keys(letter).key_up(Keys.ALT).perform()
-            self.assertTrue(self.saved(name))
+            self.assertTrue(saved(name))
         before = texts()
         driver.execute_script("""
             window.opening = window.talbrix.runFiles.open('long.talbrix', 'ticks 1000000000\\n');""")
@@ -509,11 +512,7 @@ def runner(option, scenario):
 class BeatsAndReference(unittest.TestCase):
     def setUp(self):
         open_page()
-        driver.execute_script("""
-            window.saved = {};
-            window.talbrix.runFiles.download = (name, blob) => blob.text().then((text) => { window.saved[name] = text; });""")
-
-    saved = KeepARun.saved
+        catch_downloads()
 
     def shown_comparison(self):
         """The comparison's rows as the page shows them, cells joined by |,
@@ -544,14 +543,14 @@ class BeatsAndReference(unittest.TestCase):
                 window.talbrix.step(10);""")
         self.assertTrue(self.steady().startswith("Steady from beat "))
         ActionChains(driver).key_down(Keys.CONTROL).send_keys("s").key_up(Keys.CONTROL).perform()
-        scenario = self.saved("talbrix-run.talbrix")
+        scenario = saved("talbrix-run.talbrix")
         expected = runner("--comparison", scenario)
         self.assertEqual(self.shown_comparison(), self.table_comparison(expected))
         self.assertEqual(driver.find_element(By.ID, "changedControls").text, "Changed: Slider2 Aortic Compl. 3 -> 0")
         driver.find_element(By.ID, "saveComparison").click()
-        self.assertEqual(self.saved("talbrix-comparison.csv"), expected)
+        self.assertEqual(saved("talbrix-comparison.csv"), expected)
         driver.find_element(By.ID, "saveBeatLog").click()
-        self.assertEqual(self.saved("talbrix-beats.csv"), runner("--beats", scenario))
+        self.assertEqual(saved("talbrix-beats.csv"), runner("--beats", scenario))
 
     def reference_pixels(self):
         return driver.execute_script("""
