@@ -51,22 +51,16 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// What talbrix-trace --comparison and --beats print for a scenario.
-std::string comparisonOf(const std::string &scenario)
+// What talbrix-trace prints for a scenario with the runner's table writer:
+// tableOf(talbrix::writeComparisonTable, ...) for --comparison and
+// tableOf(talbrix::writeBeatTable, ...) for --beats.
+template <typename Writer>
+std::string tableOf(talbrix::TraceRun (*write)(talbrix::LineSource &, Writer &), const std::string &scenario)
 {
     std::string table;
-    talbrix::CsvOutput csv([&table](std::string_view block) { table += block; });
+    Writer writer([&table](std::string_view block) { table += block; });
     talbrix::TextLines lines(scenario);
-    talbrix::writeComparisonTable(lines, csv);
-    return table;
-}
-
-std::string beatsOf(const std::string &scenario)
-{
-    std::string table;
-    talbrix::BeatTableWriter writer([&table](std::string_view block) { table += block; });
-    talbrix::TextLines lines(scenario);
-    talbrix::writeBeatTable(lines, writer);
+    write(lines, writer);
     return table;
 }
 
@@ -130,14 +124,15 @@ void BeatsTest::aStudentComparesAStifferAortaWithTheReference()
     QVERIFY(steady->text().startsWith(QStringLiteral("Steady from beat ")));
 
     const std::string scenario = kept.window.scenario();
-    const std::string expected = comparisonOf(scenario);
+    const std::string expected = tableOf(talbrix::writeComparisonTable, scenario);
     QCOMPARE(shownComparison(panel), tableComparison(expected));
     QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("changedControls"))->text(),
         QStringLiteral("Changed: Slider2 Aortic Compl. 3 -> 0"));
     kept.trigger("saveComparison", kept.path("comparison.csv"));
     QCOMPARE(contents(kept.path("comparison.csv")), QByteArray::fromStdString(expected));
     kept.trigger("saveBeatLog", kept.path("beats.csv"));
-    QCOMPARE(contents(kept.path("beats.csv")), QByteArray::fromStdString(beatsOf(scenario)));
+    const std::string beats = tableOf(talbrix::writeBeatTable, scenario);
+    QCOMPARE(contents(kept.path("beats.csv")), QByteArray::fromStdString(beats));
     // The trend offers every readout and draws the two chosen, stroke volume
     // in black and aortic pressure in blue.
     QCOMPARE(panel->findChild<QComboBox *>(QStringLiteral("firstTrend"))->count(), talbrix::readoutCount);
@@ -151,7 +146,7 @@ void BeatsTest::aStudentComparesAStifferAortaWithTheReference()
     auto *log = panel->findChild<QTableView *>(QStringLiteral("beatLog"));
     QCOMPARE(static_cast<std::uint64_t>(log->model()->rowCount()), kept.window.run().beatLog().beats());
     // The columns are the saved table's, the rhythm last.
-    const QStringList header = QString::fromStdString(beatsOf(scenario)).section(QLatin1Char('\n'), 0, 0).split(QLatin1Char(','));
+    const QStringList header = QString::fromStdString(beats).section(QLatin1Char('\n'), 0, 0).split(QLatin1Char(','));
     QCOMPARE(log->model()->columnCount(), header.size());
     const int last = log->model()->columnCount() - 1;
     QCOMPARE(log->model()->headerData(last, Qt::Horizontal).toString(), header.last());
@@ -199,7 +194,8 @@ void BeatsTest::aSavedRunReopensWithItsReference()
     QVERIFY(plotImage(opened.window) == plotImage(made.window));
     QVERIFY(control<QAction>(opened.window, QStringLiteral("clearReference"))->isEnabled());
     opened.trigger("showBeats");
-    QCOMPARE(shownComparison(opened.panel()), tableComparison(comparisonOf(made.window.scenario())));
+    QCOMPARE(shownComparison(opened.panel()),
+        tableComparison(tableOf(talbrix::writeComparisonTable, made.window.scenario())));
 }
 
 QTEST_MAIN(BeatsTest)
