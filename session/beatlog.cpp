@@ -100,7 +100,8 @@ std::optional<std::uint64_t> SteadyRule::steadyFrom() const
     return m_start->beat;
 }
 
-void BeatLog::afterTick(std::uint64_t tick, const TickOutcome &outcome, const RunWindow &window)
+void BeatLog::afterTick(
+    std::uint64_t tick, const TickOutcome &outcome, const RunWindow &window, const std::array<double, readoutCount> &values)
 {
     if (!outcome.beat)
         return;
@@ -109,6 +110,7 @@ void BeatLog::afterTick(std::uint64_t tick, const TickOutcome &outcome, const Ru
     row.tick = tick;
     for (int box = 1; box <= readoutCount; ++box)
         row.texts[static_cast<std::size_t>(box) - 1] = window.readoutText(static_cast<Readout>(box));
+    row.values = values;
     const ControlSettings settings = window.controlSettings();
     row.sliders = settings.sliders;
     row.fibrillating = settings.option == OptionSelection::Fibrillate;

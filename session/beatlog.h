@@ -31,6 +31,10 @@ struct BeatRow {
     std::uint64_t beat = 0; // 1 for the first boundary after load
     std::uint64_t tick = 0; // since load; the model's time is tick x 0.01 s
     std::array<std::string, readoutCount> texts; // Text1..Text13, as the boxes show them
+    // The numbers the model last wrote into each box, before they became
+    // text: what a lesson checks, whatever a box shows (a student may type
+    // into one).
+    std::array<double, readoutCount> values {};
     std::array<std::int32_t, sliderCount> sliders {};
     bool fibrillating = false;
 
@@ -76,8 +80,10 @@ public:
     {
     }
 
-    // After each tick: a row when the tick crossed a boundary.
-    void afterTick(std::uint64_t tick, const TickOutcome &outcome, const RunWindow &window);
+    // After each tick: a row when the tick crossed a boundary, with the
+    // numbers the model has written into the boxes.
+    void afterTick(std::uint64_t tick, const TickOutcome &outcome, const RunWindow &window,
+        const std::array<double, readoutCount> &values = {});
     void setListener(Listener listener) { m_listener = std::move(listener); }
 
     const std::deque<BeatRow> &rows() const { return m_rows; }

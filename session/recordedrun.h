@@ -6,6 +6,7 @@
 #include "reference.h"
 #include "runrecorder.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -69,6 +70,7 @@ private:
     BeatLog m_beats;
     std::vector<SweepPoint> m_sweep;
     std::optional<Reference> m_reference;
+    std::array<double, readoutCount> m_values {};
     bool m_recording;
 };
 

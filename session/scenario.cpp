@@ -15,6 +15,8 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+} // namespace
+
 std::vector<std::string_view> splitWords(std::string_view line)
 {
     std::vector<std::string_view> words;
@@ -49,6 +51,8 @@ std::optional<std::uint64_t> parseWhole(std::string_view word)
     return value;
 }
 
+namespace {
+
 // The UTF-16 units of a UTF-8 text, or nothing when it is not UTF-8 (an
 // overlong form, a surrogate, a stray or missing continuation byte).
 std::optional<std::size_t> utf16Units(std::string_view text)
@@ -76,6 +80,15 @@ std::optional<std::size_t> utf16Units(std::string_view text)
     }
     return units;
 }
+
+} // namespace
+
+bool isUtf8(std::string_view text)
+{
+    return utf16Units(text).has_value();
+}
+
+namespace {
 
 ParsedLine invalid(std::string reason)
 {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace talbrix {
 
@@ -68,5 +69,13 @@ private:
 // stray byte-order mark shows), and a word longer than `longest` bytes cut
 // short with "...".
 std::string quoted(std::string_view word, std::size_t longest = 80);
+
+// What every line-based file of ours reads alike: words split at blanks
+// (spaces and tabs), whole numbers of decimal digits only that fit in 64
+// bits, and whether bytes are UTF-8.
+std::vector<std::string_view> splitWords(std::string_view line);
+bool isWhole(std::string_view word);
+std::optional<std::uint64_t> parseWhole(std::string_view word);
+bool isUtf8(std::string_view text);
 
 } // namespace talbrix

@@ -1,5 +1,8 @@
 #include "beatlog.h"
+#include "lesson.h"
+#include "lessonresult.h"
 #include "linesource.h"
+#include "replayjob.h"
 #include "scenario.h"
 #include "tracerun.h"
 #include "tracewriter.h"
@@ -20,10 +23,14 @@ constexpr int statusWriteError = 4; // the trace could not be written whole
 
 constexpr const char *usage
     = "usage: talbrix-trace [--beats | --comparison] [SCENARIO_FILE]\n"
+      "       talbrix-trace --grade LESSON_FILE [RESULT_FILE...]\n"
       "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace\n"
       "of every tick; with --beats the beat log, a row for every beat boundary; with --comparison\n"
       "the reference held at the end beside the run (only the header when none is held).\n"
-      "Exit status: 0 done; 2 usage, unreadable scenario or bad line; 3 run-time error in a\n"
+      "With --grade, checks each result of the lesson against its own run and prints a CSV row\n"
+      "for it: the student, whether it is verified, the score and every answer (only the header\n"
+      "when no result is named).\n"
+      "Exit status: 0 done; 2 usage, unreadable scenario, lesson or bad line; 3 run-time error in a\n"
       "tick; 4 the trace could not be written whole.\n";
 
 void cannotRead(const std::string &source, int error)
@@ -32,6 +39,62 @@ void cannotRead(const std::string &source, int error)
 }
 
 enum class Table { Ticks, Beats, Comparison };
+
+// A file read whole, as the editions open one: refused when it is larger
+// than they would open.
+bool readWhole(const char *path, std::string &text, std::string &error)
+{
+    std::FILE *file = std::fopen(path, "rb");
+    if (!file) {
+        error = std::generic_category().message(errno);
+        return false;
+    }
+    char block[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+        text.append(block, got);
+        if (text.size() > talbrix::maxOpenedBytes) {
+            std::fclose(file);
+            error = talbrix::tooLargeToOpen();
+            return false;
+        }
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int readError = errno;
+    std::fclose(file);
+    if (failed)
+        error = std::generic_category().message(readError);
+    return !failed;
+}
+
+int grade(int count, char **files)
+{
+    std::string lessonText, error;
+    const std::string lessonName = talbrix::quoted(files[0], std::string::npos);
+    if (!readWhole(files[0], lessonText, error)) {
+        std::fprintf(stderr, "cannot read %s: %s\n", lessonName.c_str(), error.c_str());
+        return statusBadInput;
+    }
+    const talbrix::LessonReading reading = talbrix::readLesson(lessonText);
+    if (!reading.lesson) {
+        std::fprintf(stderr, "%s: %s\n", lessonName.c_str(), reading.error.c_str());
+        return statusBadInput;
+    }
+    const talbrix::GradeTable table(*reading.lesson, talbrix::lessonIdentity(lessonText));
+    std::fputs(table.header().c_str(), stdout);
+    for (int i = 1; i < count; ++i) {
+        std::string text;
+        // A result that cannot be read is a row that says so, never a score.
+        const std::string row = readWhole(files[i], text, error) ? table.row(files[i], text)
+                                                                 : table.refusedRow(files[i], "", "cannot read the file: " + error);
+        std::fputs(row.c_str(), stdout);
+    }
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "write error: %s\n", std::generic_category().message(errno).c_str());
+        return statusWriteError;
+    }
+    return statusOk;
+}
 
 int run(std::FILE *file, const std::string &source, Table kind)
 {
@@ -69,14 +132,22 @@ int run(std::FILE *file, const std::string &source, Table kind)
 
 } // namespace
 
-// talbrix-trace [--beats] [SCENARIO_FILE]: runs a scenario (standard input
-// when no file is named, or for -) and prints the CSV trace of every tick, or
-// the beat log.
+// talbrix-trace [--beats | --comparison] [SCENARIO_FILE]: runs a scenario
+// (standard input when no file is named, or for -) and prints the CSV trace
+// of every tick, the beat log or the comparison; talbrix-trace --grade grades
+// a class's lesson results.
 int main(int argc, char **argv)
 {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usage, stdout);
         return std::fflush(stdout) == 0 ? statusOk : statusWriteError;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--grade") == 0) {
+        if (argc < 3) {
+            std::fputs(usage, stderr);
+            return statusBadInput;
+        }
+        return grade(argc - 2, argv + 2);
     }
     Table kind = Table::Ticks;
     if (argc > 1 && std::strcmp(argv[1], "--beats") == 0)
