@@ -2,9 +2,6 @@
 #include "lessonresult.h"
 #include "lessonrun.h"
 #include "lessonstudent.h"
-#include "memorywindow.h"
-#include "recordedrun.h"
-#include "replayjob.h"
 #include "sha256.h"
 
 #include <gtest/gtest.h>
@@ -35,110 +32,6 @@ std::vector<std::filesystem::path> shippedLessons()
     std::sort(found.begin(), found.end());
     return found;
 }
-
-// A lesson opened as an edition opens one: the case replayed from load, then
-// the live run ticked while the lesson watches it, the step's own commands
-// applied to the controls.
-class HeadlessLesson final : public sessiontesting::LessonHands {
-public:
-    HeadlessLesson(const std::string &text, const std::string &student)
-        : m_text(text)
-    {
-        LessonReading reading = readLesson(text);
-        if (!reading.lesson)
-            throw std::runtime_error(reading.error);
-        const auto job = ReplayJob::opening(reading.lesson->caseScenario);
-        while (job->advance(100000) == ReplayJob::Status::Running) {
-        }
-        if (job->status() != ReplayJob::Status::Finished)
-            throw std::runtime_error("the case does not open: " + job->error());
-        m_window = job->window();
-        m_run = job->takeRun();
-        m_lesson.emplace(std::move(*reading.lesson), student);
-        m_lesson->setClock([] { return std::string("2026-12-08T09:00:00Z"); });
-        update();
-    }
-
-    const LessonRun &lesson() const override { return *m_lesson; }
-    void setRunning(bool running) override
-    {
-        m_running = running;
-        update();
-    }
-    void tick() override
-    {
-        if (!m_running)
-            return;
-        m_run.tick(m_window);
-        update();
-    }
-    std::int32_t slider(int slider) const override { return m_window.slider(slider); }
-    void setSlider(int slider, std::int32_t position) override
-    {
-        m_window.setSlider(slider, position);
-        update();
-    }
-    void fibrillate() override
-    {
-        m_window.selectFibrillation();
-        update();
-    }
-    void defibrillate() override
-    {
-        m_window.selectDefibrillation();
-        update();
-    }
-    void holdReference() override
-    {
-        m_run.holdReference(m_window);
-        update();
-    }
-    void clearReference() override
-    {
-        m_run.clearReference(m_window);
-        update();
-    }
-    void answer(const std::string &id, const std::string &item, const std::string &value) override
-    {
-        m_lesson->answer(id, item, value, m_run.ticks());
-    }
-    void next() override
-    {
-        m_lesson->next(m_run);
-        update();
-    }
-
-    std::string result() const { return resultText(*m_lesson, m_text, m_run.scenario(m_window), "2026-12-08T09:30:00Z"); }
-    LessonRun &live() { return *m_lesson; }
-    RecordedRun &run() { return m_run; }
-
-private:
-    void update()
-    {
-        m_lesson->update(m_run, m_window.controlSettings(), m_running);
-        for (const ScenarioCommand &command : m_lesson->takeSetup()) {
-            if (const auto *slider = std::get_if<SliderCommand>(&command))
-                m_window.setSlider(slider->slider, slider->position);
-            else if (std::holds_alternative<FibrillateCommand>(command))
-                m_window.selectFibrillation();
-            else if (std::holds_alternative<DefibrillateCommand>(command))
-                m_window.selectDefibrillation();
-            else if (const auto *text8 = std::get_if<Text8Command>(&command))
-                m_window.setText(Readout::Text8, text8->text);
-            else if (std::holds_alternative<HoldReferenceCommand>(command))
-                m_run.holdReference(m_window);
-            else if (std::holds_alternative<ClearReferenceCommand>(command))
-                m_run.clearReference(m_window);
-        }
-        m_lesson->update(m_run, m_window.controlSettings(), m_running);
-    }
-
-    std::string m_text;
-    MemoryWindow m_window;
-    RecordedRun m_run;
-    std::optional<LessonRun> m_lesson;
-    bool m_running = false;
-};
 
 std::vector<std::string> cellsOf(const std::string &row)
 {
@@ -288,7 +181,7 @@ TEST(Lesson, RefusesAMistakeWithItsLineAndReason)
 
 TEST(Lesson, WaitsForEachTaskAndNeverDoesItForTheStudent)
 {
-    HeadlessLesson lesson(fileText(std::filesystem::path(TALBRIX_LESSONS_DIR) / "peripheral-resistance.lesson"), "Ada");
+    sessiontesting::HeadlessLesson lesson(fileText(std::filesystem::path(TALBRIX_LESSONS_DIR) / "peripheral-resistance.lesson"), "Ada");
     // Start, then settle: a paused run settles never, and Next stays shut.
     EXPECT_FALSE(lesson.lesson().canGoNext());
     for (int i = 0; i < 3000; ++i)
@@ -327,12 +220,12 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
     for (const auto &path : lessons) {
         SCOPED_TRACE(path.filename().string());
         const std::string text = fileText(path);
-        HeadlessLesson probe(text, "Probe");
+        sessiontesting::HeadlessLesson probe(text, "Probe");
         const sessiontesting::Observed seen = sessiontesting::followLesson(probe, Answering::Probe);
         ASSERT_FALSE(seen.empty());
         for (const Answering answering : { Answering::Right, Answering::Wrong }) {
             const bool right = answering == Answering::Right;
-            HeadlessLesson student(text, right ? "Rosa \"Right\", Jr." : "=Wrong");
+            sessiontesting::HeadlessLesson student(text, right ? "Rosa \"Right\", Jr." : "=Wrong");
             const sessiontesting::Observed observed = sessiontesting::followLesson(student, answering, seen);
             EXPECT_EQ(observed, seen) << "the same actions make the same run";
             const auto [score, outOf] = student.lesson().score();
@@ -383,7 +276,7 @@ TEST(Lesson, GradesNoScoreForWhatIsNotAResultOfTheLesson)
     const auto lessons = shippedLessons();
     ASSERT_GE(lessons.size(), 2u);
     const std::string text = fileText(lessons[0]);
-    HeadlessLesson other(fileText(lessons[1]), "Elsewhere");
+    sessiontesting::HeadlessLesson other(fileText(lessons[1]), "Elsewhere");
     sessiontesting::followLesson(other, Answering::Probe);
     const std::string result = other.result();
     const std::pair<std::string, std::string> cases[] = {

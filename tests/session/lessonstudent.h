@@ -1,9 +1,14 @@
 #pragma once
 
+#include "lessonresult.h"
 #include "lessonrun.h"
+#include "memorywindow.h"
+#include "recordedrun.h"
+#include "replayjob.h"
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -152,5 +157,109 @@ inline Observed followLesson(LessonHands &hands, Answering answering, const Obse
             observed[verdict.id + ' ' + verdict.item] = verdict.observed;
     return observed;
 }
+
+// A lesson opened as an edition opens one: the case replayed from load, then
+// the live run ticked while the lesson watches it, the step's own commands
+// applied to the controls.
+class HeadlessLesson final : public LessonHands {
+public:
+    HeadlessLesson(const std::string &text, const std::string &student)
+        : m_text(text)
+    {
+        talbrix::LessonReading reading = talbrix::readLesson(text);
+        if (!reading.lesson)
+            throw std::runtime_error(reading.error);
+        const auto job = talbrix::ReplayJob::opening(reading.lesson->caseScenario);
+        while (job->advance(100000) == talbrix::ReplayJob::Status::Running) {
+        }
+        if (job->status() != talbrix::ReplayJob::Status::Finished)
+            throw std::runtime_error("the case does not open: " + job->error());
+        m_window = job->window();
+        m_run = job->takeRun();
+        m_lesson.emplace(std::move(*reading.lesson), student);
+        m_lesson->setClock([] { return std::string("2026-12-08T09:00:00Z"); });
+        update();
+    }
+
+    const talbrix::LessonRun &lesson() const override { return *m_lesson; }
+    void setRunning(bool running) override
+    {
+        m_running = running;
+        update();
+    }
+    void tick() override
+    {
+        if (!m_running)
+            return;
+        m_run.tick(m_window);
+        update();
+    }
+    std::int32_t slider(int slider) const override { return m_window.slider(slider); }
+    void setSlider(int slider, std::int32_t position) override
+    {
+        m_window.setSlider(slider, position);
+        update();
+    }
+    void fibrillate() override
+    {
+        m_window.selectFibrillation();
+        update();
+    }
+    void defibrillate() override
+    {
+        m_window.selectDefibrillation();
+        update();
+    }
+    void holdReference() override
+    {
+        m_run.holdReference(m_window);
+        update();
+    }
+    void clearReference() override
+    {
+        m_run.clearReference(m_window);
+        update();
+    }
+    void answer(const std::string &id, const std::string &item, const std::string &value) override
+    {
+        m_lesson->answer(id, item, value, m_run.ticks());
+    }
+    void next() override
+    {
+        m_lesson->next(m_run);
+        update();
+    }
+
+    std::string result() const { return talbrix::resultText(*m_lesson, m_text, m_run.scenario(m_window), "2026-12-08T09:30:00Z"); }
+    talbrix::LessonRun &live() { return *m_lesson; }
+    talbrix::RecordedRun &run() { return m_run; }
+
+private:
+    void update()
+    {
+        m_lesson->update(m_run, m_window.controlSettings(), m_running);
+        for (const talbrix::ScenarioCommand &command : m_lesson->takeSetup()) {
+            if (const auto *slider = std::get_if<talbrix::SliderCommand>(&command))
+                m_window.setSlider(slider->slider, slider->position);
+            else if (std::holds_alternative<talbrix::FibrillateCommand>(command))
+                m_window.selectFibrillation();
+            else if (std::holds_alternative<talbrix::DefibrillateCommand>(command))
+                m_window.selectDefibrillation();
+            else if (const auto *text8 = std::get_if<talbrix::Text8Command>(&command))
+                m_window.setText(talbrix::Readout::Text8, text8->text);
+            else if (std::holds_alternative<talbrix::HoldReferenceCommand>(command))
+                m_run.holdReference(m_window);
+            else if (std::holds_alternative<talbrix::ClearReferenceCommand>(command))
+                m_run.clearReference(m_window);
+        }
+        m_lesson->update(m_run, m_window.controlSettings(), m_running);
+    }
+
+    std::string m_text;
+    talbrix::MemoryWindow m_window;
+    talbrix::RecordedRun m_run;
+    std::optional<talbrix::LessonRun> m_lesson;
+    bool m_running = false;
+};
 
 } // namespace sessiontesting
