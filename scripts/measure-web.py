@@ -7,9 +7,17 @@ same browser set-up runs a bare page that only draws one pixel on a canvas
 25 times a second, for as long, and its figures are printed beside ours.
 Run by scripts/measure-web.sh.
 
-    /usr/bin/python3 scripts/measure-web.py build/web/talbrix.html [SECONDS]
+    /usr/bin/python3 scripts/measure-web.py build/web/talbrix.html [SECONDS] [--reference]
+
+With --reference it also measures the page as a student comparing runs
+leaves it: after Start, the Beats and Reference panel opened (its command
+under the form) and, a few seconds into the run, the run held as the
+reference (the panel's Hold as Reference), so that the reference sweep lies
+beneath the trace and the panel shows each new beat and the comparison. Its
+figures are printed beside the plain run's, measured over as long.
 """
 
+import argparse
 import os
 import pathlib
 import sys
@@ -17,10 +25,16 @@ import tempfile
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from headless_chromium import start  # noqa: E402
+from headless_chromium import open_page, start  # noqa: E402
 
-page = pathlib.Path(sys.argv[1]).resolve()
-seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 30.0
+arguments = argparse.ArgumentParser(description="Measures the web edition in headless Chromium.")
+arguments.add_argument("page", type=pathlib.Path)
+arguments.add_argument("seconds", type=float, nargs="?", default=30.0)
+arguments.add_argument("--reference", action="store_true",
+                       help="also measure the run with the beats panel open and a reference held")
+options = arguments.parse_args()
+page = options.page.resolve()
+seconds = options.seconds
 clock_ticks = os.sysconf("SC_CLK_TCK")
 
 # The least a page showing a moving trace can cost: a timer at the page's
@@ -37,15 +51,6 @@ setInterval(() => {
 requestAnimationFrame(() => { document.documentElement.dataset.firstFrame = performance.now().toFixed(1); });
 </script></body></html>
 """
-
-
-def open_page(driver, uri):
-    driver.get(uri)
-    driver.execute_async_script("""
-        const done = arguments[arguments.length - 1];
-        const ready = () => (document.getElementById('Ml') || document.documentElement).dataset.firstFrame;
-        const wait = () => ready() ? done() : setTimeout(wait, 5);
-        wait();""")
 
 
 def processes(profile, kind):
@@ -76,16 +81,32 @@ def cpu_seconds(pids):
     return total / clock_ticks
 
 
-def running_cost(uri, press_start):
+def hold_reference(driver):
+    """Opens the beats panel and, once the run has a sweep to keep, holds it
+    as the reference, with the panel's own buttons."""
+    driver.find_element("id", "showBeats").click()
+    time.sleep(4.0)  # some beats, and a sweep of 400 ticks for the reference
+    driver.find_element("id", "holdReference").click()
+    held = driver.execute_script(
+        "return [window.talbrix.beats.open, window.talbrix.bridge.comparison() !== null,"
+        " !window.talbrix.plot.reference.hidden]")
+    if held != [True, True, True]:
+        sys.exit(f"measure-web: the reference was not held as expected (panel open, held, shown: {held})")
+
+
+def running_cost(uri, press_start, then=None):
     """Renderer and GPU-process CPU, in percent of one core, while the page
     at `uri` runs for `seconds`, in a browser of its own; and, for ours, the
-    real-time factor over the same span."""
+    real-time factor over the same span. `then(driver)`, if given, runs after
+    Start and before the span."""
     with tempfile.TemporaryDirectory(prefix="talbrix-measure-") as profile:
         driver = start(profile)
         try:
             open_page(driver, uri)
             if press_start:
                 driver.find_element("id", "Command1").click()
+            if then:
+                then(driver)
             time.sleep(1.0)  # let the clock settle
             renderers, gpus = processes(profile, "renderer"), processes(profile, "gpu-process")
             count = "return [window.talbrix ? window.talbrix.ticks : 0, performance.now()]"
@@ -137,3 +158,10 @@ print(f"bare_renderer_cpu_percent={bare_cpu:.1f} bare_gpu_process_cpu_percent={b
       f"(one pixel on a canvas 25 times a second)")
 print(f"renderer_over_bare={our_cpu / bare_cpu:.2f}x gpu_over_bare={our_gpu / bare_gpu:.2f}x"
       if bare_cpu > 0 and bare_gpu > 0 else "renderer_over_bare=n/a")
+if options.reference:
+    held_cpu, held_gpu, held_factor, held_ticks = running_cost(page.as_uri(), press_start=True, then=hold_reference)
+    print(f"reference_real_time_factor={held_factor:.4f} over {seconds:g} s ({held_ticks} ticks) "
+          f"(beats panel open, reference held)")
+    print(f"reference_renderer_cpu_percent={held_cpu:.1f} reference_gpu_process_cpu_percent={held_gpu:.1f}")
+    print(f"reference_renderer_over_plain={held_cpu / our_cpu:.2f}x reference_gpu_over_plain={held_gpu / our_gpu:.2f}x"
+          if our_cpu > 0 and our_gpu > 0 else "reference_renderer_over_plain=n/a")
