@@ -65,10 +65,14 @@ std::string readoutName(Readout readout)
     return box.unit ? captionOf(box.caption) + ' ' + captionOf(box.unit) : captionOf(box.caption);
 }
 
+std::string sliderLabel(int slider)
+{
+    return captionOf(form::sliders.at(static_cast<std::size_t>(slider) - 1).caption);
+}
+
 std::string sliderName(int slider)
 {
-    const form::Slider &row = form::sliders.at(static_cast<std::size_t>(slider) - 1);
-    return std::string(row.name) + ' ' + captionOf(row.caption);
+    return std::string(form::sliders.at(static_cast<std::size_t>(slider) - 1).name) + ' ' + sliderLabel(slider);
 }
 
 bool SteadyRule::matchesStart(const BeatRow &row) const

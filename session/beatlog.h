@@ -20,6 +20,7 @@ namespace talbrix {
 // ("Slider1 Periph. Res."). Tables and panels name them so.
 std::string readoutName(Readout readout);
 std::string sliderName(int slider);
+std::string sliderLabel(int slider); // "Periph. Res."
 // The number a readout's text shows, or nothing for one too large to read
 // (a heart rate typed as 1E999).
 std::optional<double> readoutNumber(const std::string &text);

@@ -157,6 +157,70 @@ std::vector<Verdict> judge(
     return verdicts;
 }
 
+std::string taskText(const Task &task)
+{
+    switch (task.kind) {
+    case Task::Kind::Start:
+        return "Press Start.";
+    case Task::Kind::Pause:
+        return "Press Pause.";
+    case Task::Kind::Fibrillate:
+        return "Select Fibrillate.";
+    case Task::Kind::Defibrillate:
+        return "Select Defibrillate.";
+    case Task::Kind::HoldReference:
+        return "Hold the run as the reference.";
+    case Task::Kind::ClearReference:
+        return "Clear the reference.";
+    case Task::Kind::Beats:
+        return task.count == 1 ? "Let a beat pass." : "Let " + std::to_string(task.count) + " beats pass.";
+    case Task::Kind::Settle:
+        return "Wait until the run has settled.";
+    case Task::Kind::SliderTo:
+        return "Move " + sliderLabel(task.slider) + " to " + std::to_string(task.position) + ".";
+    case Task::Kind::SliderUp:
+        return "Move " + sliderLabel(task.slider) + " to the right.";
+    case Task::Kind::SliderDown:
+        return "Move " + sliderLabel(task.slider) + " to the left.";
+    }
+    return task.words;
+}
+
+std::string verdictText(const Prediction &prediction, const Verdict &verdict)
+{
+    const std::string mark = verdict.right ? " (right)" : " (not right)";
+    const std::string given = verdict.answer.empty() ? "no answer" : verdict.answer;
+    switch (prediction.kind) {
+    case Prediction::Kind::Direction:
+        return readoutName(*readoutOf(verdict.item)) + ": you said " + given + "; it went " + verdict.observed + mark;
+    case Prediction::Kind::Number:
+        return readoutName(prediction.readouts.front()) + ": you said " + given + "; it was " + verdict.observed + mark;
+    case Prediction::Kind::Choice:
+        break;
+    }
+    std::string chosen = given;
+    for (const ChoiceOption &option : prediction.options)
+        if (option.key == verdict.answer)
+            chosen = "\"" + option.text + "\"";
+    return "You chose " + chosen + mark;
+}
+
+std::string feedbackText(const Observation &observation, const std::vector<Verdict> &verdicts)
+{
+    const bool right = std::all_of(verdicts.begin(), verdicts.end(), [](const Verdict &v) { return v.right; });
+    if (!verdicts.empty())
+        for (const auto &[key, text] : observation.ifChoice)
+            if (key == verdicts.front().answer)
+                return text;
+    return right ? observation.ifRight : observation.ifWrong;
+}
+
+std::string hintText(const Observation &observation, const std::vector<Verdict> &verdicts)
+{
+    const bool right = std::all_of(verdicts.begin(), verdicts.end(), [](const Verdict &v) { return v.right; });
+    return right ? std::string() : observation.hint;
+}
+
 LessonRun::LessonRun(Lesson lesson, std::string student)
     : m_lesson(std::move(lesson))
     , m_student(std::move(student))

@@ -166,6 +166,15 @@ private:
     Clock m_clock;
 };
 
+// What a panel says, in the form's own names: a task to do ("Move Periph.
+// Res. to 8"), and a verdict ("AOP (mmHg): you said up; it went up").
+std::string taskText(const Task &task);
+std::string verdictText(const Prediction &prediction, const Verdict &verdict);
+// The feedback an observation gives for its verdicts: the teacher's text for
+// the choice made, or for right or wrong, and the hint after a wrong answer.
+std::string feedbackText(const Observation &observation, const std::vector<Verdict> &verdicts);
+std::string hintText(const Observation &observation, const std::vector<Verdict> &verdicts);
+
 // The time now, UTC, as answers record it.
 std::string utcNow();
 

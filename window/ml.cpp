@@ -83,6 +83,11 @@ void Ml::connectHandlers()
     connect(m_controls.command1, &QPushButton::clicked, this, &Ml::Command1_Click);
     connect(m_controls.command2, &QPushButton::clicked, this, &Ml::Command2_Click);
     connect(m_timer, &QTimer::timeout, this, &Ml::Timer1_Timer);
+    for (TrackBar *slider : m_controls.sliders)
+        connect(slider, &QSlider::valueChanged, this, &Ml::controlsChanged);
+    connect(m_controls.option1, &QRadioButton::toggled, this, &Ml::controlsChanged);
+    connect(m_controls.option2, &QRadioButton::toggled, this, &Ml::controlsChanged);
+    connect(m_controls.heartRate(), &QLineEdit::textEdited, this, &Ml::controlsChanged);
 }
 
 void Ml::setErrorReporter(ErrorReporter reporter)
@@ -127,15 +132,22 @@ void Ml::Command1_Click()
 {
     runGuarded([this] {
         m_beep();
-        if (!m_timer->isActive())
+        if (!m_timer->isActive()) {
             m_timer->start();
+            Q_EMIT runningChanged();
+        }
     });
 }
 
 // Pause: the state, readouts and trace stay exactly as they are.
 void Ml::Command2_Click()
 {
-    runGuarded([this] { m_timer->stop(); });
+    runGuarded([this] {
+        const bool wasRunning = m_timer->isActive();
+        m_timer->stop();
+        if (wasRunning)
+            Q_EMIT runningChanged();
+    });
 }
 
 void Ml::Timer1_Timer()
@@ -143,6 +155,7 @@ void Ml::Timer1_Timer()
     runGuarded([this] {
         if (m_run.tick(*this).beat)
             Q_EMIT beatLogged();
+        Q_EMIT ticked();
     });
 }
 
@@ -176,12 +189,20 @@ bool Ml::stopTimer()
 {
     const bool wasRunning = m_timer->isActive();
     m_timer->stop();
+    if (wasRunning)
+        Q_EMIT runningChanged();
     return wasRunning;
 }
 
 void Ml::restartTimer()
 {
     m_timer->start();
+    Q_EMIT runningChanged();
+}
+
+bool Ml::running() const
+{
+    return m_timer->isActive();
 }
 
 namespace {
@@ -231,6 +252,23 @@ void Ml::adoptRun(const MemoryWindow &replayed, RecordedRun run)
         plot.clearReference();
     Q_EMIT beatLogged();
     Q_EMIT referenceChanged();
+}
+
+void Ml::applyCommand(const ScenarioCommand &command)
+{
+    if (const auto *slider = std::get_if<SliderCommand>(&command))
+        m_controls.sliders.at(static_cast<std::size_t>(slider->slider) - 1)->setValue(slider->position);
+    else if (std::holds_alternative<FibrillateCommand>(command))
+        m_controls.option1->setChecked(true);
+    else if (std::holds_alternative<DefibrillateCommand>(command))
+        m_controls.option2->setChecked(true);
+    else if (const auto *text8 = std::get_if<Text8Command>(&command))
+        m_controls.heartRate()->setText(QString::fromStdString(text8->text));
+    else if (std::holds_alternative<HoldReferenceCommand>(command))
+        holdReference();
+    else if (std::holds_alternative<ClearReferenceCommand>(command))
+        clearReference();
+    Q_EMIT controlsChanged();
 }
 
 std::string Ml::readoutText(Readout readout) const

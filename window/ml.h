@@ -4,6 +4,7 @@
 #include "readouts.h"
 #include "recordedrun.h"
 #include "runwindow.h"
+#include "scenario.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -62,6 +63,11 @@ public:
     // Stops the timer while a command works; true when it was running.
     bool stopTimer();
     void restartTimer();
+    // True while the timer runs the model (after Start, until Pause).
+    bool running() const;
+    // Sets a control as a scenario line would, as a user could: a lesson
+    // setting its case up. A tick count is not a control and is ignored.
+    void applyCommand(const ScenarioCommand &command);
 
     std::int32_t readSlider(int slider) override;
     bool fibrillationSelected() override;
@@ -77,6 +83,11 @@ Q_SIGNALS:
     // A tick crossed a beat boundary, or the run was replaced.
     void beatLogged();
     void referenceChanged();
+    // After every tick; after the timer started or stopped; after a slider,
+    // an option or Text8 changed.
+    void ticked();
+    void runningChanged();
+    void controlsChanged();
 
 public Q_SLOTS:
     void Command1_Click();

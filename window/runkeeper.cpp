@@ -2,6 +2,8 @@
 
 #include "beatlog.h"
 #include "beatpanel.h"
+#include "lessonpanel.h"
+#include "lessonresult.h"
 #include "reference.h"
 #include "ml.h"
 #include "replayjob.h"
@@ -9,15 +11,21 @@
 #include "runmenu.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QToolTip>
+#include <QVBoxLayout>
 
 namespace talbrix {
 
@@ -29,6 +37,30 @@ const QString scenarioSuffix = QStringLiteral("talbrix");
 QString scenarioFilter()
 {
     return RunKeeper::tr("Talbrix runs (*.talbrix);;All files (*)");
+}
+
+QString openFilter()
+{
+    return RunKeeper::tr(
+        "Talbrix files (*.talbrix *.lesson *.result);;Talbrix runs (*.talbrix);;Lessons (*.lesson);;Lesson results "
+        "(*.result);;All files (*)");
+}
+
+const QString resultSuffix = QStringLiteral("result");
+
+// What a file is, by its first line: a lesson and a result say so; anything
+// else is read as a scenario, which may begin with any of its lines.
+enum class FileKind { Scenario, Lesson, Result };
+FileKind kindOf(std::string_view text)
+{
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    const std::vector<std::string_view> words = splitWords(text.substr(0, text.find('\n')));
+    if (words.size() >= 2 && words[0] == "talbrix" && words[1] == "lesson")
+        return FileKind::Lesson;
+    if (words.size() >= 2 && words[0] == "talbrix" && words[1] == "result")
+        return FileKind::Result;
+    return FileKind::Scenario;
 }
 
 QString chooseWithDialog(
@@ -82,6 +114,24 @@ RunKeeper::RunKeeper(Ml &window)
             tr("The run has ticks that are not saved. Save it as a scenario before closing?"),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     })
+    , m_askToSaveAnswers([this] {
+        return QMessageBox::question(&m_window, m_window.windowTitle(),
+            tr("The lesson has answers that are not saved. Save the result first?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    })
+    , m_askName([this](const QString &title) {
+        bool ok = false;
+        const QString name = QInputDialog::getText(
+            &m_window, tr("Lesson: %1").arg(title), tr("Your name, as your teacher will see it:"), QLineEdit::Normal,
+            {}, &ok);
+        return ok ? name.simplified() : QString();
+    })
+    , m_offerResult([this] {
+        return QMessageBox::question(&m_window, m_window.windowTitle(),
+                   tr("You have finished the lesson. Save your result now, to hand it in?"),
+                   QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Save)
+            == QMessageBox::Save;
+    })
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
 {
     setObjectName(QStringLiteral("runKeeper"));
@@ -106,8 +156,19 @@ RunKeeper::RunKeeper(Ml &window)
         chooseAndSave(tr("Save Comparison as Table"), QStringLiteral("csv"), tr("CSV tables (*.csv)"),
             &RunKeeper::saveComparison);
     });
+    connect(m_menu->lessons(), &QAction::triggered, this, &RunKeeper::chooseLesson);
+    connect(m_menu->saveResult(), &QAction::triggered, this, [this] {
+        if (!m_menu->held())
+            chooseAndSaveResult();
+    });
     connect(&m_window, &Ml::referenceChanged, this, &RunKeeper::showReferenceState);
     showReferenceState();
+    showLessonState();
+}
+
+void RunKeeper::showLessonState()
+{
+    m_menu->saveResult()->setEnabled(m_lessonPanel && m_lessonPanel->hasLesson());
 }
 
 // Clearing and comparing need a reference to act on.
@@ -144,9 +205,24 @@ bool RunKeeper::handleMenuKey(const QKeyEvent &event)
     return m_menu->handleMenuKey(event);
 }
 
+bool RunKeeper::mayDiscardAnswers()
+{
+    if (!m_lessonPanel || !m_lessonPanel->hasLesson() || !m_lessonPanel->lesson().unsaved())
+        return true;
+    switch (m_askToSaveAnswers()) {
+    case QMessageBox::Save:
+        chooseAndSaveResult();
+        return !m_lessonPanel->lesson().unsaved();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool RunKeeper::mayDiscardRun()
 {
-    if (m_menu->held())
+    if (m_menu->held() || !mayDiscardAnswers())
         return false;
     if (m_window.ticks() == m_keptTicks)
         return true; // nothing ran since the run was opened or saved
@@ -172,7 +248,7 @@ void RunKeeper::chooseAndOpen()
 {
     if (m_menu->held())
         return;
-    const QString path = m_chooseFile(tr("Open Scenario"), m_folder, scenarioFilter(), false);
+    const QString path = m_chooseFile(tr("Open Scenario"), m_folder, openFilter(), false);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
@@ -220,23 +296,206 @@ bool RunKeeper::openScenario(const QString &path)
         return cannotOpen(tr("The file could not be read to its end."));
     file.close();
 
-    const auto job = ReplayJob::opening(bytes.toStdString());
+    return openText(bytes.toStdString(), path);
+}
+
+bool RunKeeper::openText(const std::string &text, const QString &path)
+{
+    const FileKind kind = kindOf(text);
+    if (kind == FileKind::Lesson)
+        return openLessonText(text, path);
+    if (kind == FileKind::Result)
+        return openResult(text, path);
+    // Another run ends the lesson that watched this one.
+    if (!mayDiscardAnswers())
+        return false;
+    if (!replayIntoWindow(text, QFileInfo(path).fileName(), path))
+        return false;
+    if (m_lessonPanel)
+        m_lessonPanel->close();
+    showLessonState();
+    const QString name = QFileInfo(path).fileName();
+    m_notice(m_keptTicks == 1 ? tr("Opened \"%1\": 1 tick replayed.").arg(name)
+                              : tr("Opened \"%1\": %2 ticks replayed.").arg(name).arg(m_keptTicks));
+    return true;
+}
+
+bool RunKeeper::replayIntoWindow(const std::string &scenario, const QString &name, const QString &path)
+{
+    const auto job = ReplayJob::opening(scenario);
     job->setTickFunction(m_replayTick);
     const bool wasRunning = m_window.stopTimer();
-    const ReplayProgress::Outcome outcome
-        = ReplayProgress::run(m_window, *job, tr("Replaying \"%1\"...").arg(QFileInfo(path).fileName()));
+    const ReplayProgress::Outcome outcome = ReplayProgress::run(m_window, *job, tr("Replaying \"%1\"...").arg(name));
     if (outcome != ReplayProgress::Outcome::Done) {
         if (wasRunning)
             m_window.restartTimer();
         if (outcome == ReplayProgress::Outcome::Failed)
-            return cannotOpen(QString::fromStdString(job->error()));
+            m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), QString::fromStdString(job->error())));
         return false;
     }
     m_window.adoptRun(job->window(), job->takeRun());
     m_keptTicks = m_window.ticks();
+    return true;
+}
+
+// --- Lessons -----------------------------------------------------------------
+
+QStringList RunKeeper::shippedLessons()
+{
+    return QDir(QStringLiteral(":/lessons")).entryList({ QStringLiteral("*.lesson") }, QDir::Files, QDir::Name);
+}
+
+std::string RunKeeper::shippedLesson(const QString &fileName)
+{
+    QFile file(QStringLiteral(":/lessons/") + fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+LessonPanel &RunKeeper::showLessonPanel()
+{
+    if (!m_lessonPanel) {
+        m_lessonPanel = new LessonPanel(m_window, m_menu->saveResult());
+        connect(m_lessonPanel, &LessonPanel::finished, this, &RunKeeper::offerResult);
+    }
+    m_lessonPanel->show();
+    m_lessonPanel->raise();
+    return *m_lessonPanel;
+}
+
+void RunKeeper::offerResult()
+{
+    if (m_offerResult())
+        chooseAndSaveResult();
+}
+
+// Also asked for while another file is being opened, when the commands are
+// held: the answers are saved before anything replaces them.
+void RunKeeper::chooseAndSaveResult()
+{
+    const QString path = m_chooseFile(tr("Save Result"), suggestedPath(resultSuffix), tr("Lesson results (*.result)"), true);
+    if (path.isEmpty())
+        return;
+    m_folder = QFileInfo(path).absolutePath();
+    saveResult(path);
+}
+
+bool RunKeeper::openLesson(const std::string &text, const QString &path)
+{
+    if (m_menu->held())
+        return false;
+    const Holding holding(*m_menu);
+    return openLessonText(text, path);
+}
+
+bool RunKeeper::openLessonText(const std::string &text, const QString &path)
+{
+    LessonReading reading = readLesson(text);
+    if (!reading.lesson) {
+        m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), QString::fromStdString(reading.error)));
+        return false;
+    }
+    if (!mayDiscardAnswers())
+        return false;
+    const QString title = QString::fromStdString(reading.lesson->title);
+    const QString student = m_askName(title);
+    if (student.isEmpty())
+        return false;
+    if (!replayIntoWindow(reading.lesson->caseScenario, title, path))
+        return false;
+    showLessonPanel().start(normalisedText(text), std::move(*reading.lesson), student.toStdString());
+    showLessonState();
+    m_notice(tr("Opened the lesson \"%1\".").arg(title));
+    return true;
+}
+
+bool RunKeeper::openResult(const std::string &text, const QString &path)
+{
+    const auto cannotOpen = [&](const std::string &reason) {
+        m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), QString::fromStdString(reason)));
+        return false;
+    };
+    const ResultReading reading = readResult(text);
+    if (!reading.result)
+        return cannotOpen(reading.error);
+    const LessonResult &result = *reading.result;
+    LessonReading lessonReading = readLesson(result.lessonText);
+    if (!lessonReading.lesson)
+        return cannotOpen("The lesson inside the result cannot be read: " + lessonReading.error);
+    if (!mayDiscardAnswers())
+        return false;
+    const ResultCheck check = checkResult(*lessonReading.lesson, result);
     const QString name = QFileInfo(path).fileName();
-    m_notice(m_keptTicks == 1 ? tr("Opened \"%1\": 1 tick replayed.").arg(name)
-                              : tr("Opened \"%1\": %2 ticks replayed.").arg(name).arg(m_keptTicks));
+    if (!replayIntoWindow(result.run, name, path))
+        return false;
+    LessonRun lesson(std::move(*lessonReading.lesson), result.student);
+    lesson.restore(result.answers, check.marks, check.observations, result.reached, result.finished);
+    const QString verification = check.verified
+        ? tr("Verified: %1's answers and every observation agree with the replayed run.")
+              .arg(QString::fromStdString(result.student))
+        : tr("Not verified: %1").arg(QString::fromStdString(check.problem));
+    showLessonPanel().restore(result.lessonText, std::move(lesson), verification);
+    showLessonState();
+    m_notice(tr("Opened \"%1\": %2").arg(name, verification));
+    return true;
+}
+
+void RunKeeper::chooseLesson()
+{
+    if (m_menu->held())
+        return;
+    QDialog dialog(&m_window);
+    dialog.setObjectName(QStringLiteral("lessonsDialog"));
+    dialog.setWindowTitle(tr("Lessons"));
+    auto *list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("lessonList"));
+    list->setAccessibleName(tr("Lessons that ship with Talbrix"));
+    auto *notes = new QLabel(&dialog);
+    notes->setObjectName(QStringLiteral("lessonNotes"));
+    notes->setWordWrap(true);
+    notes->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    for (const QString &file : shippedLessons()) {
+        const LessonReading reading = readLesson(shippedLesson(file));
+        if (!reading.lesson)
+            continue;
+        auto *item = new QListWidgetItem(QString::fromStdString(reading.lesson->title), list);
+        item->setData(Qt::UserRole, file);
+        QStringList lines;
+        for (const std::string &line : reading.lesson->notes)
+            lines << QString::fromStdString(line);
+        item->setData(Qt::UserRole + 1, lines.join(QStringLiteral("\n\n")));
+    }
+    connect(list, &QListWidget::currentItemChanged, notes, [notes](QListWidgetItem *item) {
+        notes->setText(item ? tr("For teachers: %1").arg(item->data(Qt::UserRole + 1).toString()) : QString());
+    });
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list, 1);
+    layout->addWidget(notes);
+    layout->addWidget(buttons);
+    list->setCurrentRow(0);
+    dialog.resize(520, 420);
+    if (dialog.exec() != QDialog::Accepted || !list->currentItem())
+        return;
+    const QString file = list->currentItem()->data(Qt::UserRole).toString();
+    openLesson(shippedLesson(file), file);
+}
+
+bool RunKeeper::saveResult(const QString &path)
+{
+    if (!m_lessonPanel || !m_lessonPanel->hasLesson())
+        return cannotSave(path, tr("No lesson is open: choose one with Lessons... first."), true);
+    const std::string text
+        = resultText(m_lessonPanel->lesson(), m_lessonPanel->lessonText(), m_window.scenario(), utcNow());
+    // A failed save keeps every answer: the lesson stays as it is.
+    if (!saveText(path, text))
+        return false;
+    m_lessonPanel->markSaved();
+    m_keptTicks = m_window.ticks(); // the run is in the result
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,7 @@ class QPoint;
 namespace talbrix {
 
 class BeatPanel;
+class LessonPanel;
 class Ml;
 class RunMenu;
 
@@ -37,18 +39,30 @@ public:
         const QString &caption, const QString &suggestedPath, const QString &filter, bool forSaving)>;
     // Tells the user why a command failed.
     using MessageReporter = std::function<void(const QString &message)>;
-    // Asks whether to save a run before it is thrown away: a
-    // QMessageBox::Save, Discard or Cancel.
+    // Asks whether to save a run, or a lesson's answers, before they are
+    // thrown away: a QMessageBox::Save, Discard or Cancel.
     using SaveQuestion = std::function<int()>;
+    // Asks the student's name for a lesson; empty when the user cancelled.
+    using NameQuestion = std::function<QString(const QString &lessonTitle)>;
+    // Offers to save the result once a lesson is finished: true to save.
+    using ResultOffer = std::function<bool()>;
 
     explicit RunKeeper(Ml &window);
 
     // The run so far as scenario text, ending with the controls as they are.
     std::string scenario() const;
 
-    // False when the file could not be opened or replayed (the user has been
-    // told why) or the user cancelled.
+    // Opens a scenario, a lesson or a lesson's result, told apart by their
+    // first line. False when the file could not be opened or replayed (the
+    // user has been told why) or the user cancelled.
     bool openScenario(const QString &path);
+    // A lesson's text, from a file or from those that ship with Talbrix.
+    bool openLesson(const std::string &text, const QString &name);
+    bool saveResult(const QString &path);
+    // The lessons that ship with Talbrix, by file name.
+    static QStringList shippedLessons();
+    static std::string shippedLesson(const QString &fileName);
+    LessonPanel *lessonPanel() const { return m_lessonPanel; }
     bool saveScenario(const QString &path);
     bool saveTable(const QString &path);
     bool savePicture(const QString &path);
@@ -56,8 +70,11 @@ public:
     bool saveComparison(const QString &path);
 
     // Before the window closes: true when nothing would be lost, or the user
-    // saved the run or chose to discard it.
+    // saved the run (and a lesson's answers) or chose to discard it.
     bool mayDiscardRun();
+    // Before a lesson is closed or replaced: true when it has no answers that
+    // are not saved, or the user saved them or chose to discard them.
+    bool mayDiscardAnswers();
 
     void showMenu(const QPoint &globalPosition);
     bool handleMenuKey(const QKeyEvent &event);
@@ -68,9 +85,23 @@ public:
     void setNoticeReporter(MessageReporter reporter) { m_notice = std::move(reporter); }
     void setReplayTick(RecordedRun::TickFunction tick) { m_replayTick = tick; }
     void setSaveQuestion(SaveQuestion question) { m_askToSave = std::move(question); }
+    void setAnswersQuestion(SaveQuestion question) { m_askToSaveAnswers = std::move(question); }
+    void setNameQuestion(NameQuestion question) { m_askName = std::move(question); }
+    void setResultOffer(ResultOffer offer) { m_offerResult = std::move(offer); }
 
 private:
     void chooseAndOpen();
+    bool openText(const std::string &text, const QString &path);
+    bool openLessonText(const std::string &text, const QString &path);
+    bool openResult(const std::string &text, const QString &path);
+    // Replays a scenario with progress and hands the run to the window; false
+    // when it failed (the user has been told why) or was cancelled.
+    bool replayIntoWindow(const std::string &scenario, const QString &name, const QString &path);
+    LessonPanel &showLessonPanel();
+    void chooseLesson();
+    void offerResult();
+    void chooseAndSaveResult();
+    void showLessonState();
     void chooseAndSave(
         const QString &caption, const QString &suffix, const QString &filter, bool (RunKeeper::*save)(const QString &));
     bool cannotSave(const QString &path, const QString &reason, bool runKept);
@@ -83,10 +114,14 @@ private:
     Ml &m_window;
     RunMenu *m_menu;
     BeatPanel *m_beatPanel = nullptr;
+    LessonPanel *m_lessonPanel = nullptr;
     FileChooser m_chooseFile;
     MessageReporter m_report;
     MessageReporter m_notice;
     SaveQuestion m_askToSave;
+    SaveQuestion m_askToSaveAnswers;
+    NameQuestion m_askName;
+    ResultOffer m_offerResult;
     std::uint64_t m_keptTicks = 0; // the run's ticks when it was last opened or saved
     RecordedRun::TickFunction m_replayTick = &runTick;
     QString m_folder; // where the last file was opened or saved

@@ -27,6 +27,11 @@ RunMenu::RunMenu(QWidget &window)
           addAction("clearReference", tr("&Clear Reference"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)))
     , m_saveBeatLog(addAction("saveBeatLog", tr("Save Beat &Log as Table..."), {}))
     , m_saveComparison(addAction("saveComparison", tr("Save Co&mparison as Table..."), {}))
+    , m_lessons([this] {
+        addSeparator();
+        return addAction("lessons", tr("L&essons..."), QKeySequence(Qt::CTRL | Qt::Key_L));
+    }())
+    , m_saveResult(addAction("saveResult", tr("Save &Result..."), {}))
 {
     setObjectName(QStringLiteral("runMenu"));
 }

@@ -31,6 +31,8 @@ public:
     QAction *clearReference() const { return m_clearReference; }
     QAction *saveBeatLog() const { return m_saveBeatLog; }
     QAction *saveComparison() const { return m_saveComparison; }
+    QAction *lessons() const { return m_lessons; }
+    QAction *saveResult() const { return m_saveResult; }
 
     // The menu at a global position; the Menu key and Shift+F10 show it at the
     // focused control's centre. Nothing shows while the commands are held.
@@ -55,6 +57,8 @@ private:
     QAction *m_clearReference;
     QAction *m_saveBeatLog;
     QAction *m_saveComparison;
+    QAction *m_lessons;
+    QAction *m_saveResult;
     bool m_held = false;
 };
 

@@ -72,8 +72,11 @@ if command -v update-mime-database >/dev/null; then
     [[ -n $output ]] && echo "$output"
     if ((status != 0)) || [[ -n $output ]]; then
         fail "update-mime-database rejects $mime"
-    elif ! grep -q ':application/x-talbrix-scenario:\*\.talbrix' "$mime_db/globs2"; then
-        fail "update-mime-database did not index *.talbrix as application/x-talbrix-scenario"
+    else
+        for pair in scenario:talbrix lesson:lesson result:result; do
+            grep -q ":application/x-talbrix-${pair%%:*}:\*\.${pair#*:}" "$mime_db/globs2" ||
+                fail "update-mime-database did not index *.${pair#*:} as application/x-talbrix-${pair%%:*}"
+        done
     fi
     rm -rf "$data_home"
 else
@@ -125,16 +128,17 @@ for url in "${images[@]}"; do
     fi
 done
 
-# --- Scenario file type ------------------------------------------------------
-# The type is named alike in the type file, the desktop entry and the
-# metainfo, and its glob is the suffix the program saves runs with.
-mime_type=$(sed -n 's:.*<mime-type type="\([^"]*\)".*:\1:p' "$mime")
-[[ $mime_type == application/x-talbrix-scenario ]] ||
-    fail "$mime defines '$mime_type', expected application/x-talbrix-scenario"
-[[ ";$(desktop_key MimeType)" == *";$mime_type;"* ]] ||
-    fail "desktop MimeType='$(desktop_key MimeType)' lacks $mime_type"
-[[ $(element mediatype) == "$mime_type" ]] ||
-    fail "metainfo <mediatype> '$(element mediatype)' differs from $mime_type"
+# --- File types --------------------------------------------------------------
+# Each type is named alike in the type file, the desktop entry and the
+# metainfo, and its glob is the suffix the program saves that kind of file with.
+mime_types=$(sed -n 's:.*<mime-type type="\([^"]*\)".*:\1:p' "$mime" | tr '\n' ' ')
+[[ $mime_types == "application/x-talbrix-scenario application/x-talbrix-lesson application/x-talbrix-result " ]] ||
+    fail "$mime defines '$mime_types', expected the scenario, lesson and result types"
+for mime_type in $mime_types; do
+    [[ ";$(desktop_key MimeType)" == *";$mime_type;"* ]] ||
+        fail "desktop MimeType='$(desktop_key MimeType)' lacks $mime_type"
+    element mediatype | grep -qx "$mime_type" || fail "metainfo has no <mediatype> $mime_type"
+done
 grep -q '<glob pattern="\*\.talbrix"/>' "$mime" || fail "$mime has no *.talbrix glob"
 grep -q '(\*\.talbrix)' "$source_dir/window/runkeeper.cpp" ||
     fail "the window's file dialogs do not offer *.talbrix"

@@ -472,7 +472,8 @@ void KeepRunTest::menuAndShortcuts()
         QStringLiteral("Save Run as &Scenario..."), QStringLiteral("&Open Scenario..."), QString(),
         QStringLiteral("&Beats and Reference..."), QStringLiteral("&Hold as Reference"),
         QStringLiteral("&Clear Reference"), QStringLiteral("Save Beat &Log as Table..."),
-        QStringLiteral("Save Co&mparison as Table...") };
+        QStringLiteral("Save Co&mparison as Table..."), QString(), QStringLiteral("L&essons..."),
+        QStringLiteral("Save &Result...") };
     const auto rightClick = [](QWidget *target) {
         return menuOpenedBy([target] {
             QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), target->mapToGlobal(QPoint(3, 3)));
