@@ -271,6 +271,24 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
     }
 }
 
+TEST(Lesson, TheReadmesAndTheFormatsExamplesAreLessonsThatWork)
+{
+    for (const char *document : { "README.md", "docs/lessons.md" }) {
+        SCOPED_TRACE(document);
+        const std::string text = fileText(std::filesystem::path(TALBRIX_LESSONS_DIR) / ".." / document);
+        const std::size_t start = text.find("talbrix lesson 1\n");
+        ASSERT_NE(start, std::string::npos);
+        const std::string example = text.substr(start, text.find("```", start) - start);
+        sessiontesting::HeadlessLesson probe(example, "Probe");
+        const sessiontesting::Observed seen = sessiontesting::followLesson(probe, Answering::Probe);
+        sessiontesting::HeadlessLesson student(example, "Student");
+        sessiontesting::followLesson(student, Answering::Right, seen);
+        const auto [right, outOf] = student.lesson().score();
+        EXPECT_GT(outOf, 0);
+        EXPECT_EQ(right, outOf);
+    }
+}
+
 TEST(Lesson, GradesNoScoreForWhatIsNotAResultOfTheLesson)
 {
     const auto lessons = shippedLessons();
