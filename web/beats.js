@@ -7,6 +7,14 @@
 const shownBeats = 100; // rows in the page's table; the saved table has them all
 const trendBeats = 60;
 
+// A text written again, even unchanged, has the browser lay it out and
+// paint it again; the panel writes each only when it changes.
+/** @param {HTMLElement} element @param {string} text */
+function showText(element, text) {
+  if (element.textContent !== text)
+    element.textContent = text;
+}
+
 class BeatPanel {
   /**
    * @param {Simulator} simulator
@@ -81,7 +89,7 @@ class BeatPanel {
     const comparisonHead = create('tr', null, null, create('thead', null, null, this.comparison));
     for (const name of ['Readout', 'Unit', 'Reference', 'Now', 'Difference', 'Difference (%)'])
       create('th', null, null, comparisonHead).textContent = name;
-    this.comparisonBody = create('tbody', null, null, this.comparison);
+    this.comparisonBody = /** @type {HTMLTableSectionElement} */ (create('tbody', null, null, this.comparison));
     this.changes = create('p', 'changedControls', null, section);
     // A new comparison is announced once, politely; the table is read on demand.
     this.announcement = create('p', 'comparisonNote', 'visuallyHidden', section);
@@ -144,31 +152,40 @@ class BeatPanel {
     while (this.body.children.length > shownBeats)
       /** @type {Element} */ (this.body.firstElementChild).remove();
     this.rows = this.rows.concat(update.rows).slice(-trendBeats);
-    this.scroller.scrollTop = this.scroller.scrollHeight;
-    this.steady.textContent = update.steady === null ? 'Not steady yet' : `Steady from beat ${update.steady}`;
+    showText(this.steady, update.steady === null ? 'Not steady yet' : `Steady from beat ${update.steady}`);
     this.drawTrend();
     this.showComparison(comparison);
+    // Last: reading the log's height lays the page out, and a change after
+    // it would have it laid out again.
+    this.scroller.scrollTop = this.scroller.scrollHeight;
   }
 
   /** @param {{tick: number, readouts: string[][], changes: string[]} | null} comparison */
   showComparison(comparison) {
     if (!comparison) {
-      this.referenceState.textContent = 'No reference held: Hold as Reference keeps the run as it is now.';
+      showText(this.referenceState, 'No reference held: Hold as Reference keeps the run as it is now.');
       this.comparisonBody.replaceChildren();
-      this.changes.textContent = '';
+      showText(this.changes, '');
       this.heldTick = -1;
       return;
     }
     const seconds = (comparison.tick / 100).toFixed(2);
-    this.referenceState.textContent = `Reference held at tick ${comparison.tick} (${seconds} s)`;
-    this.comparisonBody.replaceChildren();
-    for (const row of comparison.readouts) {
-      const line = create('tr', null, null, this.comparisonBody);
-      for (const cell of row)
-        create('td', null, null, line).textContent = cell;
+    showText(this.referenceState, `Reference held at tick ${comparison.tick} (${seconds} s)`);
+    // The cells stay from beat to beat and only those whose text changed
+    // are written (the names, units and reference values do not), so each
+    // beat lays out and paints less of the table.
+    const body = this.comparisonBody;
+    if (body.rows.length !== comparison.readouts.length) {
+      body.replaceChildren();
+      for (const row of comparison.readouts) {
+        const line = create('tr', null, null, body);
+        row.forEach(() => create('td', null, null, line));
+      }
     }
-    this.changes.textContent = comparison.changes.length
-      ? 'Changed: ' + comparison.changes.join('; ') : 'No control differs from the reference.';
+    comparison.readouts.forEach((row, index) =>
+      row.forEach((cell, column) => showText(body.rows[index].cells[column], cell)));
+    showText(this.changes, comparison.changes.length
+      ? 'Changed: ' + comparison.changes.join('; ') : 'No control differs from the reference.');
     if (comparison.tick !== this.heldTick) {
       this.heldTick = comparison.tick;
       this.announcement.textContent = this.referenceState.textContent + '. ' + this.changes.textContent;
