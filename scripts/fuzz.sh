@@ -5,7 +5,7 @@
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 #   SECONDS_PER_TARGET  default 20
-#   TARGET              val, str_format, scenario (default: all three)
+#   TARGET              val, str_format, scenario, lesson (default: all four)
 #
 # Inputs the fuzzer finds interesting go to build/asan/fuzz/work/<target>, not
 # into the repository's seed corpus; an input that breaks a property is saved
@@ -18,7 +18,7 @@ root_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-20}"
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
-((${#targets[@]} > 0)) || targets=(val str_format scenario)
+((${#targets[@]} > 0)) || targets=(val str_format scenario lesson)
 build_dir="$root_dir/build/asan"
 
 if ! command -v clang++ >/dev/null; then

@@ -332,6 +332,8 @@ std::string ResultChecker::replay()
     }
     if (!scenarioCheck.valid())
         return "the run is not a valid scenario: " + scenarioCheck.error();
+    if (scenarioCheck.ticks() > maxResultTicks)
+        return "the run is longer than a lesson's (" + std::to_string(scenarioCheck.ticks()) + " ticks)";
     TextLines lines(m_result.run);
     ScenarioReplay run(lines, nullptr, true);
     ScenarioReplay::Status status = ScenarioReplay::Status::Running;

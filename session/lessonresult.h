@@ -11,6 +11,10 @@
 namespace talbrix {
 
 inline constexpr int resultFormat = 1;
+// A day of the model's time: more than any lesson runs. A result that asks
+// for a longer run is refused before it is replayed, so that one forged file
+// cannot hold up the grading of a class.
+inline constexpr std::uint64_t maxResultTicks = 8640000;
 
 // What a student hands in (docs/lessons.md has the format): the lesson it
 // answers, whole and by its identity, the student's name, the answers with

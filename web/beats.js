@@ -138,6 +138,10 @@ class BeatPanel {
     const comparison = this.bridge.comparison();
     this.buttons.clearReference.disabled = this.buttons.saveComparison.disabled = !comparison;
     const fresh = beats < this.seen || this.seen < 0;
+    // Read before anything is written, while the page's layout is still the
+    // last frame's: a student who scrolled up to read an earlier beat stays
+    // there; one at the newest beat follows the log.
+    const following = this.scroller.scrollTop + this.scroller.clientHeight >= this.scroller.scrollHeight - 2;
     const update = this.bridge.beats(fresh ? 0 : this.seen);
     this.seen = beats;
     if (fresh) {
@@ -157,7 +161,8 @@ class BeatPanel {
     this.showComparison(comparison);
     // Last: reading the log's height lays the page out, and a change after
     // it would have it laid out again.
-    this.scroller.scrollTop = this.scroller.scrollHeight;
+    if (following || fresh)
+      this.scroller.scrollTop = this.scroller.scrollHeight;
   }
 
   /** @param {{tick: number, readouts: string[][], changes: string[]} | null} comparison */

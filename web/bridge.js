@@ -288,6 +288,97 @@ class Bridge {
     return new Job(this.module);
   }
 
+  // --- Lessons ---
+
+  /** @returns {Array<{title: string, notes: string[]}>} the lessons that ship */
+  lessons() {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_lessons()));
+  }
+
+  /** @param {number} index */
+  shippedLesson(index) {
+    return this.module.UTF8ToString(this.module._talbrix_shipped_lesson(index));
+  }
+
+  /**
+   * What a file is: 0 a scenario, 1 a lesson, 2 a result (both read and
+   * checked, waiting for lessonJob()), -1 one with a mistake (openingError()).
+   * @param {Uint8Array} bytes
+   * @returns {number}
+   */
+  prepare(bytes) {
+    return this.withBytes(bytes, (pointer, length) => this.module._talbrix_prepare(pointer, length));
+  }
+
+  openingError() {
+    return this.module.UTF8ToString(this.module._talbrix_opening_error());
+  }
+
+  openingTitle() {
+    return this.module.UTF8ToString(this.module._talbrix_opening_title());
+  }
+
+  /** Replays what the lesson being opened starts from. */
+  lessonJob() {
+    this.module._talbrix_job_open_lesson();
+    return new Job(this.module);
+  }
+
+  /** @param {string} student */
+  lessonBegin(student) {
+    this.withBytes(new TextEncoder().encode(student),
+      (pointer, length) => this.module._talbrix_lesson_begin(pointer, length));
+  }
+
+  /**
+   * @param {boolean} running
+   * @returns {number} 1 the panel changed, 2 a control the lesson set, 3 both
+   */
+  lessonWatch(running) {
+    return this.module._talbrix_lesson_watch(running ? 1 : 0);
+  }
+
+  /**
+   * @param {string} id
+   * @param {string} item
+   * @param {string} value
+   * @returns {boolean} whether the lesson took it
+   */
+  lessonAnswer(id, item, value) {
+    return this.withBytes(new TextEncoder().encode(`${id}\t${item}\t${value}`),
+      (pointer, length) => this.module._talbrix_lesson_answer(pointer, length)) === 1;
+  }
+
+  lessonBack() {
+    this.module._talbrix_lesson_back();
+  }
+
+  /**
+   * @param {boolean} running
+   * @returns {boolean} true when it finished the lesson
+   */
+  lessonNext(running) {
+    return this.module._talbrix_lesson_next(running ? 1 : 0) === 1;
+  }
+
+  lessonUnsaved() {
+    return this.module._talbrix_lesson_unsaved() === 1;
+  }
+
+  /** The result file's text: the answers and the run so far. */
+  lessonResult() {
+    return this.module.UTF8ToString(this.module._talbrix_lesson_result());
+  }
+
+  lessonSaved() {
+    this.module._talbrix_lesson_saved();
+  }
+
+  /** @returns {any} the step shown, as the panel draws it, or null */
+  lessonView() {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_lesson_view()));
+  }
+
   /**
    * For tests: a sweep time the controls cannot reach.
    * @param {number} seconds

@@ -19,7 +19,8 @@ class Keyboard {
   /** Every stop of the round: the form, then whatever is shown after it. */
   stops() {
     /** @type {NodeListOf<HTMLElement>} */
-    const after = document.querySelectorAll('#commands button, #beats select, #beats button');
+    const after = document.querySelectorAll(
+      '#commands button, #beats select, #beats button, #lesson input, #lesson textarea, #lesson button');
     return [...this.form, ...[...after].filter((element) => element.offsetParent !== null)];
   }
 

@@ -181,9 +181,10 @@ function beep() {
     const runFiles = new RunFiles(simulator);
     const beats = new BeatPanel(simulator, runFiles);
     runFiles.addCommand('showBeats', 'Beats and Reference...', null, 'b', () => beats.toggle());
+    const lessons = new Lessons(simulator, runFiles);
     new Keyboard(simulator, runFiles);
     // For tests and scripts that measure the page.
-    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats }) });
+    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats, lessons }) });
     document.documentElement.dataset.ready = 'true';
   }, (error) => {
     status.textContent = 'Talbrix could not start: ' + error;

@@ -29,6 +29,11 @@ class RunFiles {
     this.message = element('message');
     this.picker = /** @type {HTMLInputElement} */ (element('scenarioFile'));
     this.cancelButton = element('cancel');
+    /**
+     * Opens a lesson or a result the model has read; set by the lessons.
+     * @type {((name: string, kind: number) => Promise<boolean>) | null}
+     */
+    this.lessonOpener = null;
     // Caption, shortcut, the browser's access key (Alt or Alt+Shift with it).
     /** @type {Array<[string, string, string | null, string, () => unknown]>} */
     const commands = [
@@ -160,10 +165,29 @@ class RunFiles {
     const refusal = this.bridge.openRefusal(bytes.length);
     if (refusal)
       return this.cannotOpen(name, refusal);
+    // A lesson or a result says so in its first line.
+    const kind = this.bridge.prepare(bytes);
+    if (kind < 0)
+      return this.cannotOpen(name, this.bridge.openingError());
+    if (kind > 0 && this.lessonOpener)
+      return this.lessonOpener(name, kind);
+    if (!(await this.replay(name, this.bridge.openJob(bytes))))
+      return false;
+    const ticks = this.keptTicks;
+    this.say(`Opened "${name}": ${ticks} tick${ticks === 1 ? '' : 's'} replayed.`);
+    return true;
+  }
+
+  /**
+   * Replays a scenario job and makes it the page's run; false when it
+   * failed (said why) or was cancelled, the page as it was.
+   * @param {string} name
+   * @param {Job} job
+   */
+  async replay(name, job) {
     // The clock waits while the file replays, and goes on if it is not opened.
     const wasRunning = this.simulator.running;
     this.simulator.clock.stop();
-    const job = this.bridge.openJob(bytes);
     const outcome = await this.runJob(job, `Opening "${name}"`, () => {});
     if (outcome !== 'finished') {
       const reason = job.error();
@@ -176,8 +200,6 @@ class RunFiles {
     document.dispatchEvent(new Event('talbrix-run-replaced'));
     this.simulator.syncControls();
     this.keptTicks = this.bridge.runTicks();
-    const ticks = this.keptTicks;
-    this.say(`Opened "${name}": ${ticks} tick${ticks === 1 ? '' : 's'} replayed.`);
     return true;
   }
 

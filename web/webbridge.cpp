@@ -8,6 +8,9 @@
 #include "beatlog.h"
 #include "formjson.h"
 #include "jsonwriter.h"
+#include "lesson.h"
+#include "lessonresult.h"
+#include "lessonrun.h"
 #include "memorywindow.h"
 #include "plotpixels.h"
 #include "recordedrun.h"
@@ -20,12 +23,17 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace talbrix {
+
+// The lessons that ship (shippedlessons.cpp, made from lessons/ by the build).
+extern const std::array<std::string_view, TALBRIX_SHIPPED_LESSONS> shippedLessonTexts;
+
 namespace {
 
 // The in-memory window, counting what the page must show: each readout's
@@ -70,9 +78,26 @@ struct PagePixel {
     std::uint32_t rgb; // 0xRRGGBB
 };
 
+// A lesson the page follows beside the form, and one being opened: read and
+// checked, waiting for its case (or a result's run) to be replayed.
+struct PageLesson {
+    std::optional<LessonRun> run;
+    std::string text; // normalised
+    std::string verification; // for a reopened result
+    bool changedControls = false; // a step set a control the page must show
+    bool changedView = false;
+};
+struct OpeningLesson {
+    std::string text;
+    Lesson lesson;
+    std::optional<LessonResult> result;
+    std::optional<ResultCheck> check;
+};
+
 struct Page {
     PageWindow window;
     RecordedRun run; // the run from load, with its record
+    PageLesson lesson;
     std::string error; // the run-time error's name, once one has ended the run
     std::string text; // the last text handed to the page
     std::vector<PagePixel> pixels;
@@ -87,6 +112,40 @@ struct Job {
 
 Page *page = nullptr;
 std::unique_ptr<Job> job;
+std::optional<OpeningLesson> opening;
+std::string openingError;
+
+// The lesson looks at the run after every tick and every change, as on the
+// desktop; the commands a step carries out act on the page's controls.
+void watchLesson(bool running)
+{
+    PageLesson &lesson = page->lesson;
+    if (!lesson.run)
+        return;
+    bool changed = lesson.run->update(page->run, page->window.controlSettings(), running);
+    for (int round = 0; round < 4; ++round) {
+        const std::vector<ScenarioCommand> setup = lesson.run->takeSetup();
+        if (setup.empty())
+            break;
+        for (const ScenarioCommand &command : setup) {
+            if (const auto *slider = std::get_if<SliderCommand>(&command))
+                page->window.setSlider(slider->slider, slider->position);
+            else if (std::holds_alternative<FibrillateCommand>(command))
+                page->window.selectFibrillation();
+            else if (std::holds_alternative<DefibrillateCommand>(command))
+                page->window.selectDefibrillation();
+            else if (const auto *text8 = std::get_if<Text8Command>(&command))
+                page->window.setText(Readout::Text8, text8->text);
+            else if (std::holds_alternative<HoldReferenceCommand>(command))
+                page->run.holdReference(page->window);
+            else if (std::holds_alternative<ClearReferenceCommand>(command))
+                page->run.clearReference(page->window);
+        }
+        lesson.changedControls = true;
+        changed = lesson.run->update(page->run, page->window.controlSettings(), running) || changed;
+    }
+    lesson.changedView = lesson.changedView || changed;
+}
 
 const char *keep(std::string text)
 {
@@ -154,8 +213,10 @@ EMSCRIPTEN_KEEPALIVE int talbrix_ticks(int count)
         return 0;
     int done = 0;
     try {
-        for (; done < count; ++done)
+        for (; done < count; ++done) {
             page->run.tick(page->window);
+            talbrix::watchLesson(true);
+        }
     } catch (const std::exception &error) {
         page->error = error.what();
     }
@@ -438,6 +499,265 @@ EMSCRIPTEN_KEEPALIVE void talbrix_test_set_time(float seconds)
 {
     page->run.state().simTime = seconds;
     page->run.state().beatStart = seconds;
+}
+
+// --- Lessons -------------------------------------------------------------------
+
+// The lessons that ship, built into the module: [{"title": T, "notes": [..]}, ...]
+// in the order talbrix_shipped_lesson() numbers them.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_lessons()
+{
+    talbrix::JsonWriter json;
+    json.open('[');
+    for (const std::string_view text : talbrix::shippedLessonTexts) {
+        const talbrix::LessonReading reading = talbrix::readLesson(text);
+        json.open('{').key("title").value(reading.lesson ? reading.lesson->title : std::string("?"));
+        json.key("notes").open('[');
+        if (reading.lesson)
+            for (const std::string &line : reading.lesson->notes)
+                json.value(line);
+        json.close(']').close('}');
+    }
+    json.close(']');
+    return keep(json.take());
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_shipped_lesson(int index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= talbrix::shippedLessonTexts.size())
+        return keep({});
+    return keep(std::string(talbrix::shippedLessonTexts[static_cast<std::size_t>(index)]));
+}
+
+// What a file opened is, by its first line: 0 a scenario, 1 a lesson, 2 a
+// result, both read and checked and waiting for talbrix_job_open_lesson();
+// -1 a lesson or result with a mistake, told by talbrix_opening_error().
+EMSCRIPTEN_KEEPALIVE int talbrix_prepare(const char *bytes, int length)
+{
+    talbrix::opening.reset();
+    std::string_view text(bytes, static_cast<std::size_t>(length));
+    std::string_view first = text.substr(0, text.find('\n'));
+    if (first.substr(0, 3) == "\xEF\xBB\xBF")
+        first.remove_prefix(3);
+    const std::vector<std::string_view> words = talbrix::splitWords(first);
+    const bool lesson = words.size() >= 2 && words[0] == "talbrix" && words[1] == "lesson";
+    const bool result = words.size() >= 2 && words[0] == "talbrix" && words[1] == "result";
+    if (!lesson && !result)
+        return 0;
+    const auto refuse = [](std::string reason) {
+        talbrix::openingError = std::move(reason);
+        return -1;
+    };
+    if (lesson) {
+        talbrix::LessonReading reading = talbrix::readLesson(text);
+        if (!reading.lesson)
+            return refuse(reading.error);
+        talbrix::opening = talbrix::OpeningLesson { talbrix::normalisedText(text), std::move(*reading.lesson), {}, {} };
+        return 1;
+    }
+    talbrix::ResultReading reading = talbrix::readResult(text);
+    if (!reading.result)
+        return refuse(reading.error);
+    talbrix::LessonReading inside = talbrix::readLesson(reading.result->lessonText);
+    if (!inside.lesson)
+        return refuse("The lesson inside the result cannot be read: " + inside.error);
+    talbrix::ResultCheck check = talbrix::checkResult(*inside.lesson, *reading.result);
+    const std::string lessonText = reading.result->lessonText;
+    talbrix::opening = talbrix::OpeningLesson {
+        lessonText, std::move(*inside.lesson), std::move(*reading.result), std::move(check) };
+    return 2;
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_opening_error()
+{
+    return keep(talbrix::openingError);
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_opening_title()
+{
+    return keep(talbrix::opening ? talbrix::opening->lesson.title : std::string());
+}
+
+// Replays what the lesson opens with: its case, or the result's run.
+EMSCRIPTEN_KEEPALIVE int talbrix_job_open_lesson()
+{
+    if (!talbrix::opening)
+        return 1;
+    job = std::make_unique<talbrix::Job>();
+    job->replay = talbrix::ReplayJob::opening(
+        talbrix::opening->result ? talbrix::opening->result->run : talbrix::opening->lesson.caseScenario);
+    return 0;
+}
+
+// Once the replay is adopted: the lesson begins for `student` (UTF-8), or
+// the result is shown with its answers and whether it is verified.
+EMSCRIPTEN_KEEPALIVE void talbrix_lesson_begin(const char *student, int length)
+{
+    if (!talbrix::opening)
+        return;
+    talbrix::OpeningLesson &opened = *talbrix::opening;
+    talbrix::PageLesson &lesson = page->lesson;
+    lesson.text = opened.text;
+    if (opened.result) {
+        lesson.run.emplace(std::move(opened.lesson), opened.result->student);
+        lesson.run->restore(opened.result->answers, opened.check->marks, opened.check->observations,
+            opened.result->reached, opened.result->finished);
+        lesson.verification = opened.check->verified
+            ? "Verified: " + opened.result->student + "'s answers and every observation agree with the replayed run."
+            : "Not verified: " + opened.check->problem;
+    } else {
+        lesson.run.emplace(std::move(opened.lesson), std::string(student, static_cast<std::size_t>(length)));
+        lesson.verification.clear();
+    }
+    talbrix::opening.reset();
+    lesson.changedView = true;
+    talbrix::watchLesson(false);
+}
+
+EMSCRIPTEN_KEEPALIVE void talbrix_lesson_close()
+{
+    page->lesson = {};
+}
+
+// After the page changed a control, started or paused the run: the lesson
+// looks. Returns what changed since the last call: 1 the panel, 2 a control
+// the lesson set (the page shows the controls again), both as 3.
+EMSCRIPTEN_KEEPALIVE int talbrix_lesson_watch(int running)
+{
+    talbrix::watchLesson(running != 0);
+    talbrix::PageLesson &lesson = page->lesson;
+    const int changes = (lesson.changedView ? 1 : 0) | (lesson.changedControls ? 2 : 0);
+    lesson.changedView = lesson.changedControls = false;
+    return changes;
+}
+
+// "id\titem\tvalue", the value last (it may hold anything but a NUL).
+EMSCRIPTEN_KEEPALIVE int talbrix_lesson_answer(const char *bytes, int length)
+{
+    if (!page->lesson.run)
+        return 0;
+    const std::string text(bytes, static_cast<std::size_t>(length));
+    const std::size_t first = text.find('\t');
+    const std::size_t second = first == std::string::npos ? first : text.find('\t', first + 1);
+    if (second == std::string::npos)
+        return 0;
+    return page->lesson.run->answer(text.substr(0, first), text.substr(first + 1, second - first - 1),
+               text.substr(second + 1), page->run.ticks())
+        ? 1
+        : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void talbrix_lesson_back()
+{
+    if (page->lesson.run)
+        page->lesson.run->back();
+}
+
+// Returns 1 when Next finished the lesson.
+EMSCRIPTEN_KEEPALIVE int talbrix_lesson_next(int running)
+{
+    if (!page->lesson.run || !page->lesson.run->canGoNext())
+        return 0;
+    page->lesson.run->next(page->run);
+    talbrix::watchLesson(running != 0);
+    return page->lesson.run->finished() ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int talbrix_lesson_unsaved()
+{
+    return page->lesson.run && page->lesson.run->unsaved() ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char *talbrix_lesson_result()
+{
+    if (!page->lesson.run)
+        return keep({});
+    return keep(talbrix::resultText(
+        *page->lesson.run, page->lesson.text, page->run.scenario(page->window), talbrix::utcNow()));
+}
+
+EMSCRIPTEN_KEEPALIVE void talbrix_lesson_saved()
+{
+    if (page->lesson.run)
+        page->lesson.run->markSaved();
+}
+
+// The step shown, as the panel draws it, as JSON (null with no lesson):
+// {"title", "student", "step", "steps", "heading", "verification",
+//  "canBack", "canNext", "last", "finished", "score": [right, graded],
+//  "items": [{"kind": "text", "list": b, "spans": [[text, emphasis], ...]},
+//            {"kind": "task", "text", "words", "state": "done"|"now"|"then"},
+//            {"kind": "predict", "id", "type", "open", "rows": [[item, name, answer]],
+//             "options": [[key, text]]},
+//            {"kind": "observe", "id", "made", "lines": [...], "feedback", "hint"},
+//            {"kind": "question", "id", "answer", "open"}]}
+EMSCRIPTEN_KEEPALIVE const char *talbrix_lesson_view()
+{
+    using namespace talbrix;
+    if (!page->lesson.run)
+        return keep("null");
+    const LessonRun &lesson = *page->lesson.run;
+    const Step &step = lesson.lesson().steps[lesson.step()];
+    const bool here = lesson.step() == lesson.reached();
+    const auto [right, graded] = lesson.score();
+    JsonWriter json;
+    json.open('{').key("title").value(lesson.lesson().title).key("student").value(lesson.student());
+    json.key("step").value(std::uint64_t { lesson.step() + 1 }).key("steps").value(std::uint64_t { lesson.stepCount() });
+    json.key("heading").value(step.title).key("verification").value(page->lesson.verification);
+    json.key("canBack").value(lesson.canGoBack()).key("canNext").value(lesson.canGoNext());
+    json.key("last").value(lesson.step() + 1 == lesson.stepCount()).key("finished").value(lesson.finished());
+    json.key("score").open('[').value(static_cast<std::uint64_t>(right)).value(static_cast<std::uint64_t>(graded)).close(']');
+    json.key("items").open('[');
+    const auto answerOf = [&](const std::string &id, const std::string &item) {
+        const Answer *given = lesson.answerTo(id, item);
+        return given ? given->value : std::string();
+    };
+    for (std::size_t i = 0; i < step.items.size(); ++i) {
+        const StepItem &item = step.items[i];
+        if (const auto *text = std::get_if<TextBlock>(&item)) {
+            json.open('{').key("kind").value("text").key("list").value(text->listItem).key("spans").open('[');
+            for (const TextSpan &span : text->spans)
+                json.open('[').value(span.text).value(span.emphasis).close(']');
+            json.close(']').close('}');
+        } else if (const auto *task = std::get_if<Task>(&item)) {
+            const bool done = !here || lesson.done(i);
+            json.open('{').key("kind").value("task").key("text").value(taskText(*task)).key("words").value(task->words);
+            json.key("state").value(done ? "done" : here && i == lesson.pending() ? "now" : "then").close('}');
+        } else if (const auto *prediction = std::get_if<Prediction>(&item)) {
+            const char *type = prediction->kind == Prediction::Kind::Direction ? "direction"
+                : prediction->kind == Prediction::Kind::Number                 ? "number"
+                                                                               : "choice";
+            json.open('{').key("kind").value("predict").key("id").value(prediction->id).key("type").value(type);
+            json.key("open").value(here && !lesson.locked(prediction->id)).key("rows").open('[');
+            if (prediction->kind == Prediction::Kind::Choice) {
+                json.open('[').value("-").value("").value(answerOf(prediction->id, "-")).close(']');
+            } else {
+                for (const Readout readout : prediction->readouts) {
+                    const std::string key = prediction->kind == Prediction::Kind::Direction ? readoutWord(readout) : "-";
+                    json.open('[').value(key).value(readoutName(readout)).value(answerOf(prediction->id, key)).close(']');
+                }
+            }
+            json.close(']').key("options").open('[');
+            for (const ChoiceOption &option : prediction->options)
+                json.open('[').value(option.key).value(option.text).close(']');
+            json.close(']').close('}');
+        } else if (const auto *observation = std::get_if<Observation>(&item)) {
+            const Prediction &predicted = *lesson.lesson().prediction(observation->prediction);
+            const std::vector<Verdict> verdicts = lesson.verdicts(observation->prediction);
+            const bool made = lesson.observation(observation->prediction) != nullptr;
+            json.open('{').key("kind").value("observe").key("id").value(observation->prediction);
+            json.key("made").value(made).key("lines").open('[');
+            for (const Verdict &verdict : verdicts)
+                json.value(verdictText(predicted, verdict));
+            json.close(']').key("feedback").value(made ? feedbackText(*observation, verdicts) : std::string());
+            json.key("hint").value(made ? hintText(*observation, verdicts) : std::string()).close('}');
+        } else if (const auto *question = std::get_if<Question>(&item)) {
+            json.open('{').key("kind").value("question").key("id").value(question->id);
+            json.key("answer").value(answerOf(question->id, "-")).key("open").value(here).close('}');
+        }
+    }
+    json.close(']').close('}');
+    return keep(json.take());
 }
 
 } // extern "C"

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -259,8 +260,12 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
 
 void BeatPanel::showBeats()
 {
+    // A student who scrolled up to read an earlier beat stays there; one at
+    // the newest beat follows the log.
+    const QScrollBar *bar = m_table->verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
     m_model->sync();
-    if (isVisible())
+    if (isVisible() && following)
         m_table->scrollToBottom();
     const auto steady = m_window.run().beatLog().steadyFrom();
     m_steady->setText(steady ? tr("Steady from beat %1").arg(*steady) : tr("Not steady yet"));

@@ -260,8 +260,9 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
             const std::size_t answer = result.find("\nanswer ");
             const std::size_t tickStart = result.find(' ', result.find(' ', result.find(' ', answer + 1) + 1) + 1) + 1;
             const std::string lateAnswer = result.substr(0, tickStart) + "99999999" + result.substr(result.find(' ', tickStart));
+            const std::string endless = replaced(result, "end run", "| ticks 18446744073709551615\nend run");
             for (const std::string &forged : { edited, replaced(result, "| ticks ", "| ticks 1"), lateAnswer,
-                     replaced(result, "| step ", "| step Z") }) {
+                     replaced(result, "| step ", "| step Z"), endless }) {
                 auto forgedGrade = gradeOf(text, forged);
                 EXPECT_EQ(forgedGrade["verified"], "no") << forged;
                 EXPECT_FALSE(forgedGrade["problem"].empty());

@@ -14,6 +14,7 @@ import csv
 import io
 import os
 import pathlib
+import re
 import subprocess
 import sys
 import tempfile
@@ -32,7 +33,7 @@ PAGE = pathlib.Path(os.environ.get("TALBRIX_PAGE", "build/web/talbrix.html")).re
 TRACE = os.environ.get("TALBRIX_TRACE", "build/dev/tools/talbrix-trace")
 
 # The run commands after the form, in the order Tab reaches them.
-COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture", "showBeats"]
+COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture", "showBeats", "lessons"]
 
 driver = None
 profile = None
@@ -379,7 +380,9 @@ class Run(unittest.TestCase):
         self.assertIn("SIL Open Font License", names[13])
 
     def test_the_file_is_small_loaded_nothing_and_broke_no_policy(self):
-        self.assertLess(PAGE.stat().st_size, 200_000)
+        # The six lessons and the code that runs and checks them are about a
+        # third of it.
+        self.assertLess(PAGE.stat().st_size, 300_000)
         entries = driver.execute_script(
             "return performance.getEntriesByType('resource').map((entry) => entry.name)")
         self.assertEqual(entries, [])
@@ -552,6 +555,20 @@ class BeatsAndReference(unittest.TestCase):
         driver.find_element(By.ID, "saveBeatLog").click()
         self.assertEqual(saved("talbrix-beats.csv"), runner("--beats", scenario))
 
+    def test_the_log_follows_new_beats_only_from_its_end(self):
+        """A student reading an earlier beat is not pulled away by the next one."""
+        driver.find_element(By.ID, "showBeats").click()
+        driver.execute_script("window.talbrix.step(3000)")
+        scroll = "const log = document.getElementById('beatLog').parentElement;"
+        at_end = scroll + "return log.scrollTop + log.clientHeight >= log.scrollHeight - 2;"
+        self.assertTrue(driver.execute_script(at_end))
+        driver.execute_script(scroll + "log.scrollTop = 0;")
+        driver.execute_script("window.talbrix.step(300)")
+        self.assertEqual(driver.execute_script(scroll + "return log.scrollTop;"), 0)
+        driver.execute_script(scroll + "log.scrollTop = log.scrollHeight;")
+        driver.execute_script("window.talbrix.step(300)")
+        self.assertTrue(driver.execute_script(at_end))
+
     def reference_pixels(self):
         return driver.execute_script("""
             const canvas = window.talbrix.plot.reference;
@@ -581,6 +598,142 @@ class BeatsAndReference(unittest.TestCase):
         driver.find_element(By.ID, "showBeats").click()
         self.assertEqual(self.shown_comparison(), self.table_comparison(runner("--comparison", scenario)))
         self.assertGreater(self.reference_pixels(), 100)
+
+
+LESSONS = pathlib.Path(__file__).resolve().parents[2] / "lessons"
+
+
+class Lessons(unittest.TestCase):
+    """A scripted student follows a lesson in the page with the form's own
+    controls and the panel's; its result is what the runner's grader
+    verifies, and it opens again in the page."""
+
+    def setUp(self):
+        open_page()
+        catch_downloads()
+
+    @staticmethod
+    def view():
+        return driver.execute_script("return window.talbrix.bridge.lessonView()")
+
+    @staticmethod
+    def reply(button, text=None):
+        """Answers the page's own dialog once it shows."""
+        dialog = driver.find_element(By.ID, "lessonDialog")
+        driver.execute_async_script("""
+            const [dialog, done] = arguments;
+            const wait = () => dialog.open ? done() : setTimeout(wait, 10);
+            wait();""", dialog)
+        if text is not None:
+            dialog.find_element(By.ID, "lessonAnswer").send_keys(text)
+        dialog.find_element(By.XPATH, f".//button[text()='{button}']").click()
+
+    def open(self, name, text, student=None):
+        driver.execute_script("""
+            window.opened = null;
+            window.talbrix.runFiles.open(arguments[0], arguments[1]).then((done) => { window.opened = done; });""",
+            name, text)
+        if student is not None:
+            self.reply("OK", student)
+        return driver.execute_async_script("""
+            const done = arguments[0];
+            const wait = () => window.opened !== null ? done(window.opened) : setTimeout(wait, 10);
+            wait();""")
+
+    def do(self, task):
+        words = task.split()
+        click = lambda element_id: driver.find_element(By.ID, element_id).click()
+        if words[0] == "start":
+            click("Command1")
+            click("Command2")  # the student's steps tick the model, not the clock
+            driver.execute_script("window.talbrix.lessons.watch()")
+        elif words[0] in ("hold-reference", "clear-reference"):
+            if not driver.find_element(By.ID, "holdReference").is_displayed():
+                click("showBeats")
+            click("holdReference" if words[0] == "hold-reference" else "clearReference")
+        elif words[0] == "slider":
+            driver.execute_script(f"document.getElementById('Slider{words[1]}').focus()")
+            keys = [Keys.HOME] + [Keys.RIGHT] * int(words[3]) if words[2] == "to" else \
+                [Keys.RIGHT if words[2] == "up" else Keys.LEFT] * 3
+            ActionChains(driver).send_keys(*keys).perform()
+        elif words[0] in ("fibrillate", "defibrillate"):
+            click("Option1" if words[0] == "fibrillate" else "Option2")
+        else:  # beats, settle: the run goes on
+            driver.execute_script("window.talbrix.step(10)")
+
+    def follow(self, answers):
+        """Does every task, answers every prediction from `answers` ("id
+        item" -> value; "same" where it has none) and writes a sentence for
+        each question, to the end. Returns what the observations found."""
+        seen = {}
+        for _ in range(3000):
+            view = self.view()
+            if view["finished"]:
+                break
+            for item in view["items"]:
+                if item["kind"] == "predict" and item["open"]:
+                    for row, _name, given in item["rows"]:
+                        if not given:
+                            value = answers.get(f"{item['id']} {row}", "same")
+                            driver.find_element(By.ID, f"{item['id']}_{row}_{value}").click()
+                elif item["kind"] == "question" and item["open"] and not item["answer"]:
+                    driver.find_element(By.ID, f"{item['id']}_question").send_keys("Because the heart ejects less.")
+            view = self.view()
+            for item in view["items"]:
+                for line in item["lines"] if item["kind"] == "observe" else []:
+                    found = re.match(r"(.+): you said \w+; it went (\w+)", line)
+                    if found:
+                        seen[found.group(1)] = found.group(2)
+            if view["canNext"]:
+                driver.find_element(By.ID, "lessonNext").click()
+                if self.view()["finished"]:
+                    self.reply("Not now")
+                continue
+            now = [item for item in view["items"] if item["kind"] == "task" and item["state"] == "now"]
+            self.do(now[0]["words"] if now else "beats")
+        self.assertTrue(self.view()["finished"])
+        return seen
+
+    def test_a_student_follows_a_lesson_right_and_wrong_and_the_runner_verifies_the_results(self):
+        lesson = (LESSONS / "peripheral-resistance.lesson").read_text()
+        names = {"AOP (mmHg)": "Text1", "Stroke Vol (ml)": "Text3", "Cardiac Output ml/min": "Text5"}
+        self.assertTrue(self.open("afterload.lesson", lesson, "Probe"))
+        self.assertTrue(driver.find_element(By.ID, "lesson").is_displayed())
+        seen = self.follow({})
+        self.assertEqual(set(seen), set(names))
+        right = {f"afterload {names[name]}": went for name, went in seen.items()}
+        wrong = {key: "down" if went == "up" else "up" for key, went in right.items()}
+        with tempfile.TemporaryDirectory() as folder:
+            for student, answers, score in (("Rosa", right, "3"), ("Wim", wrong, "0")):
+                open_page()
+                catch_downloads()
+                self.assertTrue(self.open("afterload.lesson", lesson, student))
+                self.follow(answers)
+                self.assertIn(f"{score} of 3 right", driver.find_element(By.ID, "lessonScore").text)
+                driver.find_element(By.ID, "saveResult").click()
+                result = pathlib.Path(folder, f"{student}.result")
+                result.write_text(saved(f"{student}.result"))
+                graded = subprocess.run([TRACE, "--grade", str(LESSONS / "peripheral-resistance.lesson"), str(result)],
+                                        capture_output=True, text=True, check=True).stdout
+                row = dict(zip(*csv.reader(io.StringIO(graded))))
+                self.assertEqual((row["student"], row["verified"], row["score"]), (student, "yes", score))
+            # Opened again in the page, the result is verified and shows the answers.
+            open_page()
+            self.assertTrue(self.open("Rosa.result", pathlib.Path(folder, "Rosa.result").read_text()))
+            self.assertTrue(driver.find_element(By.ID, "verification").text.startswith("Verified"))
+            forged = pathlib.Path(folder, "Rosa.result").read_text().replace("student Rosa", "student Rosa\nanswer x")
+            open_page()
+            self.assertFalse(self.open("forged.result", forged))
+            self.assertIn("line 4", driver.find_element(By.ID, "message").text)
+
+    def test_a_lesson_with_a_mistake_is_refused_with_its_line(self):
+        before = texts()
+        self.assertFalse(self.open("bad.lesson", "talbrix lesson 1\ntitle T\nstep S\ntask jump\n"))
+        self.assertEqual(driver.find_element(By.ID, "message").text,
+                         'Cannot open "bad.lesson". line 4: unknown task \'jump\'; a task is start, pause, '
+                         'fibrillate, defibrillate, hold-reference, clear-reference, settle, beats N or slider N ...')
+        self.assertEqual(texts(), before)
+        self.assertFalse(driver.find_element(By.ID, "lesson").is_displayed())
 
 
 if __name__ == "__main__":

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -98,6 +99,7 @@ private slots:
     void aStudentComparesAStifferAortaWithTheReference();
     void theReferenceSweepStaysBeneathTheTraceAndGoesWhenCleared();
     void aSavedRunReopensWithItsReference();
+    void theLogFollowsNewBeatsOnlyFromItsEnd();
 };
 
 void BeatsTest::aStudentComparesAStifferAortaWithTheReference()
@@ -196,6 +198,24 @@ void BeatsTest::aSavedRunReopensWithItsReference()
     opened.trigger("showBeats");
     QCOMPARE(shownComparison(opened.panel()),
         tableComparison(tableOf(talbrix::writeComparisonTable, made.window.scenario())));
+}
+
+// A student reading an earlier beat is not pulled away by the next one.
+void BeatsTest::theLogFollowsNewBeatsOnlyFromItsEnd()
+{
+    PanelWindow kept;
+    kept.trigger("showBeats");
+    auto *log = kept.panel()->findChild<QTableView *>(QStringLiteral("beatLog"));
+    QScrollBar *bar = log->verticalScrollBar();
+    runTicks(kept.window, 3000);
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+    bar->setValue(0);
+    runTicks(kept.window, 300);
+    QCOMPARE(bar->value(), 0);
+    bar->setValue(bar->maximum());
+    runTicks(kept.window, 300);
+    QCOMPARE(bar->value(), bar->maximum());
 }
 
 QTEST_MAIN(BeatsTest)

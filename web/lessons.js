@@ -1,0 +1,293 @@
+// Lessons in the page, beside the form: the same lessons, checks and result
+// files as the desktop, run by the model's own C++; the page shows a step at
+// a time and passes on the student's answers, Back and Next. The lesson
+// looks at the run after every tick and every change the student makes.
+'use strict';
+
+class Lessons {
+  /**
+   * @param {Simulator} simulator
+   * @param {RunFiles} runFiles
+   */
+  constructor(simulator, runFiles) {
+    this.simulator = simulator;
+    this.runFiles = runFiles;
+    this.bridge = simulator.bridge;
+    const element = (/** @type {string} */ id) => /** @type {HTMLElement} */ (document.getElementById(id));
+    this.section = element('lesson');
+    this.heading = element('stepHeading');
+    this.verification = element('verification');
+    this.items = element('lessonItems');
+    this.back = /** @type {HTMLButtonElement} */ (element('lessonBack'));
+    this.next = /** @type {HTMLButtonElement} */ (element('lessonNext'));
+    this.dialog = /** @type {HTMLDialogElement} */ (element('lessonDialog'));
+    this.back.addEventListener('click', () => this.goBack());
+    this.next.addEventListener('click', () => this.goNext());
+    element('saveResult').addEventListener('click', () => this.saveResult());
+    runFiles.addCommand('lessons', 'Lessons...', 'Control+L', 'l', () => this.choose());
+    runFiles.lessonOpener = (name, kind) => this.open(name, kind);
+    // Whatever the student does, the lesson looks: after each view of the
+    // run, and after each change to a control or a command.
+    simulator.afterView.push(() => this.watch());
+    for (const type of ['click', 'input', 'change', 'keyup'])
+      document.addEventListener(type, (event) => {
+        if (!this.section.contains(/** @type {Node} */ (event.target)))
+          this.watch();
+      });
+    window.addEventListener('beforeunload', (event) => {
+      if (this.bridge.lessonUnsaved())
+        event.preventDefault();
+    });
+  }
+
+  watch() {
+    const changes = this.bridge.lessonWatch(this.simulator.running);
+    if (changes & 2)
+      this.simulator.view.showControls(this.bridge);
+    if (changes & 1)
+      this.render();
+  }
+
+  /**
+   * A question in the page's own dialog (a sandboxed frame may not allow the
+   * browser's): resolves to the button pressed, and the text typed.
+   * @param {string} question
+   * @param {string[]} buttons
+   * @param {boolean} [withText]
+   * @returns {Promise<{button: string, text: string}>}
+   */
+  ask(question, buttons, withText = false) {
+    const dialog = this.dialog;
+    dialog.replaceChildren();
+    const label = /** @type {HTMLLabelElement} */ (create('label', 'lessonQuestion', null, dialog));
+    label.textContent = question;
+    const input = /** @type {HTMLInputElement} */ (create('input', 'lessonAnswer', null, dialog));
+    input.hidden = !withText;
+    label.htmlFor = input.id;
+    const row = create('div', null, 'buttons', dialog);
+    return new Promise((resolve) => {
+      for (const caption of buttons) {
+        const button = /** @type {HTMLButtonElement} */ (create('button', null, null, row));
+        button.type = 'button';
+        button.textContent = caption;
+        button.addEventListener('click', () => {
+          dialog.close();
+          resolve({ button: caption, text: input.value.trim() });
+        });
+      }
+      dialog.addEventListener('cancel', () => resolve({ button: 'Cancel', text: '' }), { once: true });
+      dialog.showModal();
+      (withText ? input : /** @type {HTMLElement} */ (row.firstElementChild)).focus();
+    });
+  }
+
+  /** True when nothing would be lost, or the student saved or chose to discard. */
+  async mayDiscardAnswers() {
+    if (!this.bridge.lessonUnsaved())
+      return true;
+    const { button } = await this.ask('The lesson has answers that are not saved. Save the result first?',
+      ['Save', 'Discard', 'Cancel']);
+    if (button === 'Save')
+      this.saveResult();
+    return button !== 'Cancel';
+  }
+
+  // The lessons that ship, to choose one from.
+  async choose() {
+    const lessons = this.bridge.lessons();
+    const dialog = this.dialog;
+    dialog.replaceChildren();
+    create('h2', null, null, dialog).textContent = 'Lessons';
+    const list = create('ul', 'lessonList', null, dialog);
+    const chosen = await new Promise((resolve) => {
+      lessons.forEach((lesson, index) => {
+        const item = create('li', null, null, list);
+        const button = /** @type {HTMLButtonElement} */ (create('button', null, null, item));
+        button.type = 'button';
+        button.textContent = lesson.title;
+        button.addEventListener('click', () => resolve(index));
+        create('p', null, 'notes', item).textContent = 'For teachers: ' + lesson.notes.join(' ');
+      });
+      const cancel = /** @type {HTMLButtonElement} */ (create('button', null, null, dialog));
+      cancel.type = 'button';
+      cancel.textContent = 'Cancel';
+      cancel.addEventListener('click', () => resolve(-1));
+      dialog.addEventListener('cancel', () => resolve(-1), { once: true });
+      dialog.showModal();
+    });
+    dialog.close();
+    if (chosen >= 0)
+      await this.runFiles.open(lessons[chosen].title + '.lesson', this.bridge.shippedLesson(chosen));
+  }
+
+  /**
+   * A lesson or a result the bridge has read and checked: its case or run
+   * replayed, then shown.
+   * @param {string} name
+   * @param {number} kind 1 a lesson, 2 a result
+   */
+  async open(name, kind) {
+    if (!(await this.mayDiscardAnswers()))
+      return false;
+    let student = '';
+    if (kind === 1) {
+      const title = this.bridge.openingTitle();
+      const reply = await this.ask(`Lesson: ${title}. Your name, as your teacher will see it:`, ['OK', 'Cancel'], true);
+      student = reply.text;
+      if (reply.button !== 'OK' || !student)
+        return false;
+    }
+    const opened = await this.runFiles.replay(name, this.bridge.lessonJob());
+    if (!opened)
+      return false;
+    this.bridge.lessonBegin(student);
+    this.section.hidden = false;
+    this.render();
+    this.runFiles.say(kind === 1 ? `Opened the lesson "${this.bridge.lessonView().title}".` : `Opened "${name}".`);
+    return true;
+  }
+
+  goBack() {
+    this.bridge.lessonBack();
+    this.render();
+  }
+
+  async goNext() {
+    const finished = this.bridge.lessonNext(this.simulator.running);
+    this.render();
+    if (finished && (await this.ask('You have finished the lesson. Save your result now, to hand it in?',
+      ['Save', 'Not now'])).button === 'Save')
+      this.saveResult();
+  }
+
+  saveResult() {
+    const view = this.bridge.lessonView();
+    if (!view)
+      return;
+    const name = (view.student || 'lesson').replace(/[^\p{L}\p{N}_-]+/gu, '-');
+    this.runFiles.download(`${name}.result`, new Blob([this.bridge.lessonResult()], { type: 'text/plain' }));
+    this.bridge.lessonSaved();
+    this.runFiles.keptTicks = this.bridge.runTicks(); // the run is in the result
+  }
+
+  /**
+   * @param {string} id
+   * @param {string} item
+   * @param {string} value
+   */
+  answer(id, item, value) {
+    if (this.bridge.lessonAnswer(id, item, value))
+      this.showNavigation(this.bridge.lessonView());
+  }
+
+  /** @param {any} view */
+  showNavigation(view) {
+    this.back.disabled = !view.canBack;
+    this.next.disabled = !view.canNext;
+    this.next.textContent = view.finished && view.last ? 'Finished' : view.last ? 'Finish' : 'Next >';
+  }
+
+  // The step made anew; the control that had the focus gets it back.
+  render() {
+    const view = this.bridge.lessonView();
+    if (!view)
+      return;
+    const focused = document.activeElement && this.items.contains(document.activeElement) ? document.activeElement.id : '';
+    this.heading.textContent = `Step ${view.step} of ${view.steps}: ${view.heading}`;
+    this.verification.textContent = view.verification;
+    this.verification.hidden = !view.verification;
+    this.items.replaceChildren();
+    for (const item of view.items)
+      this.show(item);
+    if (view.finished && view.last)
+      create('p', 'lessonScore', null, this.items).textContent =
+        `You have finished the lesson: ${view.score[0]} of ${view.score[1]} right. Save your result to hand it in.`;
+    this.showNavigation(view);
+    const again = focused && document.getElementById(focused);
+    if (again)
+      again.focus();
+  }
+
+  /** @param {any} item */
+  show(item) {
+    const parent = this.items;
+    if (item.kind === 'text') {
+      const paragraph = create('p', null, item.list ? 'item' : null, parent);
+      for (const [text, emphasis] of item.spans)
+        create(emphasis ? 'strong' : 'span', null, null, paragraph).textContent = text;
+    } else if (item.kind === 'task') {
+      const line = create('p', null, 'task ' + item.state, parent);
+      /** @type {Record<string, string>} */
+      const marks = { done: '\u2611 Done: ', now: '\u2610 Now: ', then: '\u2610 Then: ' };
+      line.textContent = marks[item.state] + item.text;
+      line.dataset.task = item.words;
+    } else if (item.kind === 'predict') {
+      this.showPrediction(item, parent);
+    } else if (item.kind === 'observe') {
+      const box = create('div', 'feedback_' + item.id, 'feedback', parent);
+      box.setAttribute('role', 'status');
+      if (!item.made)
+        box.textContent = 'Waiting for the run to show it...';
+      for (const text of item.lines)
+        create('p', null, null, box).textContent = text;
+      if (item.feedback)
+        create('strong', null, null, create('p', null, null, box)).textContent = item.feedback;
+      if (item.hint)
+        create('p', null, null, box).textContent = 'Hint: ' + item.hint;
+    } else if (item.kind === 'question') {
+      const area = /** @type {HTMLTextAreaElement} */ (create('textarea', item.id + '_question', null, parent));
+      area.value = item.answer;
+      area.readOnly = !item.open;
+      area.setAttribute('aria-label', 'Your answer');
+      area.addEventListener('input', () => this.answer(item.id, '-', area.value));
+    }
+  }
+
+  /**
+   * @param {any} item
+   * @param {HTMLElement} parent
+   */
+  showPrediction(item, parent) {
+    const set = /** @type {HTMLFieldSetElement} */ (create('fieldset', item.id, 'prediction', parent));
+    set.disabled = !item.open;
+    create('legend', null, null, set).textContent = 'Your prediction';
+    /**
+     * @param {string} row the answer's item
+     * @param {string} value
+     * @param {string} caption
+     * @param {string} answer
+     * @param {HTMLElement} within
+     */
+    const radio = (row, value, caption, answer, within) => {
+      const label = create('label', null, null, within);
+      const input = /** @type {HTMLInputElement} */ (create('input', `${item.id}_${row}_${value}`, null, label));
+      input.type = 'radio';
+      input.name = `${item.id}_${row}`;
+      input.checked = answer === value;
+      input.addEventListener('change', () => input.checked && this.answer(item.id, row, value));
+      label.append(' ' + caption);
+    };
+    if (item.type === 'direction') {
+      for (const [row, name, answer] of item.rows) {
+        const group = create('div', null, 'row', set);
+        group.setAttribute('role', 'radiogroup');
+        group.setAttribute('aria-label', name);
+        create('span', null, null, group).textContent = name;
+        for (const [value, caption] of [['up', 'Up'], ['down', 'Down'], ['same', 'About the same']])
+          radio(row, value, caption, answer, group);
+      }
+    } else if (item.type === 'number') {
+      const [, name, answer] = item.rows[0];
+      const label = create('label', null, null, set);
+      label.textContent = name + ' ';
+      const input = /** @type {HTMLInputElement} */ (create('input', item.id + '_number', null, label));
+      input.inputMode = 'decimal';
+      input.value = answer;
+      input.addEventListener('input', () => this.answer(item.id, '-', input.value));
+    } else {
+      const answer = item.rows[0][2];
+      for (const [key, text] of item.options)
+        radio('-', key, text, answer, create('div', null, null, set));
+    }
+  }
+}
