@@ -223,8 +223,9 @@ ResultReading readResult(std::string_view text)
                     *section += line.substr(std::min<std::size_t>(2, line.size()));
                     *section += '\n';
                 } else {
-                    throw ResultError { "a line of the " + sectionName + " must begin with '| ', or end it with 'end "
-                        + sectionName + "'" };
+                    std::string reason = "a line of the " + sectionName;
+                    reason.append(" must begin with '| ', or end it with 'end ").append(sectionName).append("'");
+                    throw ResultError { std::move(reason) };
                 }
                 continue;
             }
