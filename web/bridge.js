@@ -349,6 +349,10 @@ class Bridge {
       (pointer, length) => this.module._talbrix_lesson_answer(pointer, length)) === 1;
   }
 
+  lessonClose() {
+    this.module._talbrix_lesson_close();
+  }
+
   lessonBack() {
     this.module._talbrix_lesson_back();
   }

@@ -34,6 +34,12 @@ class Lessons {
         if (!this.section.contains(/** @type {Node} */ (event.target)))
           this.watch();
       });
+    // Another run ends the lesson that watched this one; a lesson opened
+    // begins after its replay.
+    document.addEventListener('talbrix-run-replaced', () => {
+      this.bridge.lessonClose();
+      this.section.hidden = true;
+    });
     window.addEventListener('beforeunload', (event) => {
       if (this.bridge.lessonUnsaved())
         event.preventDefault();
@@ -124,11 +130,14 @@ class Lessons {
    * A lesson or a result the bridge has read and checked: its case or run
    * replayed, then shown.
    * @param {string} name
-   * @param {number} kind 1 a lesson, 2 a result
+   * @param {number} kind 1 a lesson, 2 a result; 0 a scenario about to
+   *   replace the run: true when it may
    */
   async open(name, kind) {
     if (!(await this.mayDiscardAnswers()))
       return false;
+    if (kind === 0)
+      return true;
     let student = '';
     if (kind === 1) {
       const title = this.bridge.openingTitle();

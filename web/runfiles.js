@@ -30,7 +30,8 @@ class RunFiles {
     this.picker = /** @type {HTMLInputElement} */ (element('scenarioFile'));
     this.cancelButton = element('cancel');
     /**
-     * Opens a lesson or a result the model has read; set by the lessons.
+     * Opens a lesson or a result the model has read (kind 1 or 2), or says
+     * whether a scenario may replace the run (kind 0); set by the lessons.
      * @type {((name: string, kind: number) => Promise<boolean>) | null}
      */
     this.lessonOpener = null;
@@ -169,8 +170,10 @@ class RunFiles {
     const kind = this.bridge.prepare(bytes);
     if (kind < 0)
       return this.cannotOpen(name, this.bridge.openingError());
-    if (kind > 0 && this.lessonOpener)
-      return this.lessonOpener(name, kind);
+    // A lesson or a result opens as the lessons say; a scenario replaces the
+    // run a lesson watches, once its answers may go.
+    if (this.lessonOpener && (kind > 0 || !(await this.lessonOpener(name, 0))))
+      return kind > 0 ? this.lessonOpener(name, kind) : false;
     if (!(await this.replay(name, this.bridge.openJob(bytes))))
       return false;
     const ticks = this.keptTicks;

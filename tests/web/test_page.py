@@ -726,6 +726,31 @@ class Lessons(unittest.TestCase):
             self.assertFalse(self.open("forged.result", forged))
             self.assertIn("line 4", driver.find_element(By.ID, "message").text)
 
+    def test_a_scenario_opened_asks_for_unsaved_answers_and_then_ends_the_lesson(self):
+        lesson = (LESSONS / "heart-rate.lesson").read_text()
+        self.assertTrue(self.open("rate.lesson", lesson, "Ada"))
+        driver.find_element(By.ID, "Command1").click()
+        driver.find_element(By.ID, "Command2").click()
+        driver.execute_script("window.talbrix.lessons.watch(); window.talbrix.step(1500)")
+        driver.find_element(By.ID, "lessonNext").click()
+        driver.find_element(By.ID, "fast_Text5_up").click()
+        driver.execute_script("""
+            window.opened = null;
+            window.talbrix.runFiles.open('case.talbrix', 'ticks 10\\n').then((done) => { window.opened = done; });""")
+        self.reply("Cancel")
+        self.assertFalse(driver.execute_async_script(
+            "const done = arguments[0]; const wait = () => window.opened !== null ? done(window.opened) : setTimeout(wait, 10); wait();"))
+        prediction = [item for item in self.view()["items"] if item["kind"] == "predict"][0]
+        self.assertEqual(prediction["rows"][0][2], "up")  # the answer is still there
+        driver.execute_script("""
+            window.opened = null;
+            window.talbrix.runFiles.open('case.talbrix', 'ticks 10\\n').then((done) => { window.opened = done; });""")
+        self.reply("Discard")
+        self.assertTrue(driver.execute_async_script(
+            "const done = arguments[0]; const wait = () => window.opened !== null ? done(window.opened) : setTimeout(wait, 10); wait();"))
+        self.assertIsNone(self.view())
+        self.assertFalse(driver.find_element(By.ID, "lesson").is_displayed())
+
     def test_a_lesson_with_a_mistake_is_refused_with_its_line(self):
         before = texts()
         self.assertFalse(self.open("bad.lesson", "talbrix lesson 1\ntitle T\nstep S\ntask jump\n"))
