@@ -156,14 +156,20 @@ class Lessons {
     return true;
   }
 
+  // A new step is read from its heading: the focus goes there, as it would
+  // to a new page.
   goBack() {
     this.bridge.lessonBack();
     this.render();
+    this.heading.focus();
   }
 
   async goNext() {
+    const step = this.bridge.lessonView().step;
     const finished = this.bridge.lessonNext(this.simulator.running);
     this.render();
+    if (this.bridge.lessonView().step !== step)
+      this.heading.focus();
     if (finished && (await this.ask('You have finished the lesson. Save your result now, to hand it in?',
       ['Save', 'Not now'])).button === 'Save')
       this.saveResult();
