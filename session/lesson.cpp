@@ -78,7 +78,7 @@ private:
     Lesson m_lesson;
     bool m_titled = false;
     bool m_paragraphOpen = false;
-    std::set<std::string> m_names; // of predictions and questions
+    std::set<std::string> m_names; // of predictions, questions and marks
     std::set<std::string> m_marks;
     std::set<std::string> m_observed;
     struct Predicted {
@@ -113,7 +113,7 @@ std::string LessonParser::newName(std::string_view word, std::string_view what)
         throw LineError { std::string(what) + " names are letters, digits, '-' and '_', got " + quoted(word) };
     if (word == "now" || word == "settled" || word == "reference")
         throw LineError { quoted(word) + " names a moment already; choose another name" };
-    if (!m_names.insert(std::string(word)).second || m_marks.count(std::string(word)))
+    if (!m_names.insert(std::string(word)).second)
         throw LineError { quoted(word) + " is named twice" };
     return std::string(word);
 }
@@ -163,7 +163,6 @@ void LessonParser::line(std::string_view keyword, std::string_view rest, const s
         if (words.size() != 2)
             throw LineError { "usage: mark NAME" };
         const std::string name = newName(words[1], "mark");
-        m_names.erase(name);
         m_marks.insert(name);
         current.items.push_back(Mark { name });
     } else if (keyword == "predict") {

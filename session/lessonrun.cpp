@@ -387,7 +387,7 @@ void LessonRun::back()
         --m_step;
 }
 
-void LessonRun::next(const RecordedRun &run)
+void LessonRun::next()
 {
     if (!canGoNext())
         return;
@@ -400,7 +400,6 @@ void LessonRun::next(const RecordedRun &run)
         m_unsaved = true;
         return;
     }
-    (void)run;
     reach(m_reached + 1);
 }
 

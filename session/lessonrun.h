@@ -105,7 +105,7 @@ public:
     // prediction answered; on the last step it finishes the lesson.
     bool canGoNext() const;
     void back();
-    void next(const RecordedRun &run);
+    void next();
 
     // A prediction may be answered, and changed, only on the step that asks
     // for it and before Next leaves it; a written answer at any time. False,

@@ -658,7 +658,7 @@ EMSCRIPTEN_KEEPALIVE int talbrix_lesson_next(int running)
 {
     if (!page->lesson.run || !page->lesson.run->canGoNext())
         return 0;
-    page->lesson.run->next(page->run);
+    page->lesson.run->next();
     talbrix::watchLesson(running != 0);
     return page->lesson.run->finished() ? 1 : 0;
 }

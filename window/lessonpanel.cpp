@@ -171,7 +171,7 @@ void LessonPanel::goNext()
 {
     if (!m_lesson || !m_lesson->canGoNext())
         return;
-    m_lesson->next(m_window.run());
+    m_lesson->next();
     showStep();
     watch();
     if (m_lesson->finished())

@@ -101,13 +101,13 @@ TEST(Lesson, ReadsEveryKindOfLine)
                              "setup hold-reference\n"
                              "task slider 2 up\n"
                              "mark before\n"
-                             "predict p direction Text1 Text5 within 5%\n"
+                             "predict p-1_a direction Text1 Text5 within 5%\n"
                              "predict n number Text5 tolerance 10%\n"
                              "predict c choice\n"
                              "option a Text5 down Output falls\n"
                              "option b Text5 up Output rises\n"
                              "step Two\n"
-                             "observe p from before to settled\n"
+                             "observe p-1_a from before to settled\n"
                              "if right Yes\n"
                              "if wrong No\n"
                              "hint Think.\n"
@@ -126,11 +126,13 @@ TEST(Lesson, ReadsEveryKindOfLine)
     EXPECT_EQ(std::get<TextBlock>(items[0]),
         (TextBlock { { { "A ", false }, { "bold", true }, { " word", false }, { " ", false }, { "and more.", false } },
             false }));
-    EXPECT_TRUE(std::get<TextBlock>(items[1]).listItem);
+    EXPECT_EQ(std::get<TextBlock>(items[1]), (TextBlock { { { "an item", false } }, true }));
     EXPECT_EQ(std::get<Task>(items[3]).kind, Task::Kind::SliderUp);
     EXPECT_DOUBLE_EQ(std::get<Prediction>(items[5]).sameWithin, 0.05);
     EXPECT_TRUE(std::get<Prediction>(items[6]).relative);
-    EXPECT_EQ(std::get<Prediction>(items[7]).options.size(), 2u);
+    ASSERT_EQ(std::get<Prediction>(items[7]).options.size(), 2u);
+    EXPECT_EQ(std::get<Prediction>(items[7]).options[1].text, "Output rises");
+    EXPECT_EQ(std::get<Prediction>(items[7]).options[1].direction, Direction::Up);
     const auto &observation = std::get<Observation>(lesson.steps[1].items[0]);
     EXPECT_EQ(observation.from->mark, "before");
     EXPECT_EQ(observation.hint, "Think.");
@@ -169,6 +171,11 @@ TEST(Lesson, RefusesAMistakeWithItsLineAndReason)
         { head + "mark now\n", "line 4: 'now' names a moment already" },
         { head + "question q\nquestion q\n", "line 5: 'q' is named twice" },
         { head + "if right Yes\n", "line 4: if lines follow an 'observe' line" },
+        { head + "predict p choice\noption a Text1 sideways A\n",
+            "line 5: an option says up, down or same of its readout, got 'sideways'" },
+        { head + "predict p choice\noption a Text1 up A\noption b Text1 down B\nstep T\nobserve p from now to now\n"
+                 "if z Zed\n",
+            "line 9: if takes right, wrong or one of the prediction's options, got 'z'" },
         { head + "text \xC3\x28\n", "line 4: not a UTF-8 text file" },
         { head + "frobnicate\n", "line 4: unknown lesson line 'frobnicate'" },
     };
@@ -177,6 +184,30 @@ TEST(Lesson, RefusesAMistakeWithItsLineAndReason)
         EXPECT_FALSE(reading.lesson) << text;
         EXPECT_EQ(reading.error.substr(0, error.size()), error) << text;
     }
+}
+
+TEST(Lesson, TakesANumberAsAStudentTypesIt)
+{
+    const std::pair<const char *, std::optional<double>> cases[] = {
+        { "4,5", 4.5 }, { " -3 ", -3.0 }, { "+7", 7.0 }, { "1026", 1026.0 }, { ".5", 0.5 },
+        { "1.2.3", std::nullopt }, { "5-", std::nullopt }, { "abc", std::nullopt }, { "", std::nullopt },
+        { "-", std::nullopt }, { "1e5", std::nullopt },
+    };
+    for (const auto &[text, number] : cases)
+        EXPECT_EQ(typedNumber(text), number) << text;
+}
+
+TEST(Lesson, AMarkWaitsForTheFirstBeat)
+{
+    sessiontesting::HeadlessLesson lesson(
+        "talbrix lesson 1\ntitle T\nstep S\nmark first\ntask start\n", "Ada");
+    EXPECT_TRUE(lesson.lesson().marks().empty()) << "no beat yet";
+    lesson.setRunning(true);
+    while (lesson.lesson().marks().empty() && lesson.run().ticks() < 200)
+        lesson.tick();
+    ASSERT_EQ(lesson.lesson().marks().size(), 1u);
+    EXPECT_EQ(lesson.lesson().marks()[0].row.beat, 1u);
+    EXPECT_TRUE(lesson.lesson().canGoNext());
 }
 
 TEST(Lesson, WaitsForEachTaskAndNeverDoesItForTheStudent)
@@ -248,6 +279,13 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
             ASSERT_EQ(check.observations.size(), student.lesson().observations().size());
             for (std::size_t i = 0; i < check.observations.size(); ++i)
                 EXPECT_EQ(check.observations[i].at, student.lesson().observations()[i].at);
+            LessonRun reopened(student.lesson().lesson(), reading.result->student);
+            reopened.restore(reading.result->answers, check.marks, check.observations, reading.result->reached,
+                reading.result->finished);
+            EXPECT_EQ(reopened.reached(), student.lesson().reached());
+            EXPECT_EQ(reopened.step(), student.lesson().step());
+            EXPECT_TRUE(reopened.finished());
+            EXPECT_EQ(reopened.score(), student.lesson().score());
 
             if (!right)
                 continue;

@@ -226,7 +226,7 @@ public:
     }
     void next() override
     {
-        m_lesson->next(m_run);
+        m_lesson->next();
         update();
     }
 
