@@ -100,4 +100,33 @@ void CsvOutput::flush()
     throw TraceWriteError("write error: " + std::generic_category().message(error));
 }
 
+std::string DecimalCommaCsv::convert(std::string_view block)
+{
+    std::string out;
+    out.reserve(block.size() + 3);
+    if (!m_started && !block.empty()) {
+        out += "\xEF\xBB\xBF";
+        m_started = true;
+    }
+    // A doubled quote inside a field leaves it and enters it again: the
+    // state is right after either quote.
+    for (const char c : block) {
+        if (c == '"')
+            m_quoted = !m_quoted;
+        if (!m_quoted && c == ',')
+            out += ';';
+        else if (!m_quoted && c == '.')
+            out += ',';
+        else
+            out += c;
+    }
+    return out;
+}
+
+CsvOutput::Sink DecimalCommaCsv::sink(CsvOutput::Sink next)
+{
+    auto converter = std::make_shared<DecimalCommaCsv>();
+    return [converter, next = std::move(next)](std::string_view block) { next(converter->convert(block)); };
+}
+
 } // namespace talbrix

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <memory>
 
 namespace talbrix {
 
@@ -47,6 +48,26 @@ private:
     Sink m_sink; // used instead of m_out when set
     std::string m_buffer;
     bool m_rowStarted = false;
+};
+
+// The same table for spreadsheets that read a decimal comma (and take the
+// comma for a decimal point, so "1.33" would read as 133): fields separated
+// by semicolons, the decimal point of every number written as a comma, texts
+// in quotes exactly as they stand, and a UTF-8 byte-order mark first, by
+// which such spreadsheets know the encoding. Made from the standard table
+// block by block, as it is written, so that every table of ours has it and
+// both forms always hold the same numbers.
+class DecimalCommaCsv {
+public:
+    // The next block of the standard table in the other form.
+    std::string convert(std::string_view block);
+
+    // A sink that hands on each block converted.
+    static CsvOutput::Sink sink(CsvOutput::Sink next);
+
+private:
+    bool m_started = false;
+    bool m_quoted = false;
 };
 
 } // namespace talbrix

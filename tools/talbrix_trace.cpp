@@ -22,14 +22,16 @@ constexpr int statusRuntimeError = 3;
 constexpr int statusWriteError = 4; // the trace could not be written whole
 
 constexpr const char *usage
-    = "usage: talbrix-trace [--beats | --comparison] [SCENARIO_FILE]\n"
-      "       talbrix-trace --grade LESSON_FILE [RESULT_FILE...]\n"
+    = "usage: talbrix-trace [--decimal-comma] [--beats | --comparison] [SCENARIO_FILE]\n"
+      "       talbrix-trace [--decimal-comma] --grade LESSON_FILE [RESULT_FILE...]\n"
       "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace\n"
       "of every tick; with --beats the beat log, a row for every beat boundary; with --comparison\n"
       "the reference held at the end beside the run (only the header when none is held).\n"
       "With --grade, checks each result of the lesson against its own run and prints a CSV row\n"
       "for it: the student, whether it is verified, the score and every answer (only the header\n"
       "when no result is named).\n"
+      "With --decimal-comma, any of these tables is written for spreadsheets that read a decimal\n"
+      "comma: semicolons between fields, commas in numbers, a UTF-8 byte-order mark first.\n"
       "Exit status: 0 done; 2 usage, unreadable scenario, lesson or bad line; 3 run-time error in a\n"
       "tick; 4 the trace could not be written whole.\n";
 
@@ -39,6 +41,27 @@ void cannotRead(const std::string &source, int error)
 }
 
 enum class Table { Ticks, Beats, Comparison };
+
+// Where the tables go: standard output as it stands, or through the
+// decimal-comma form. A failed write throws, as a file's would.
+bool decimalComma = false;
+talbrix::CsvOutput::Sink standardOutput()
+{
+    talbrix::CsvOutput::Sink out = [](std::string_view block) {
+        if (std::fwrite(block.data(), 1, block.size(), stdout) != block.size())
+            throw talbrix::TraceWriteError("write error: " + std::generic_category().message(errno));
+    };
+    return decimalComma ? talbrix::DecimalCommaCsv::sink(std::move(out)) : out;
+}
+
+int flushed(int status)
+{
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "write error: %s\n", std::generic_category().message(errno).c_str());
+        return statusWriteError;
+    }
+    return status;
+}
 
 // A file read whole, as the editions open one: refused when it is larger
 // than they would open.
@@ -81,19 +104,20 @@ int grade(int count, char **files)
         return statusBadInput;
     }
     const talbrix::GradeTable table(*reading.lesson, talbrix::lessonIdentity(lessonText));
-    std::fputs(table.header().c_str(), stdout);
-    for (int i = 1; i < count; ++i) {
-        std::string text;
-        // A result that cannot be read is a row that says so, never a score.
-        const std::string row = readWhole(files[i], text, error) ? table.row(files[i], text)
-                                                                 : table.refusedRow(files[i], "", "cannot read the file: " + error);
-        std::fputs(row.c_str(), stdout);
-    }
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "write error: %s\n", std::generic_category().message(errno).c_str());
+    const talbrix::CsvOutput::Sink out = standardOutput();
+    try {
+        out(table.header());
+        for (int i = 1; i < count; ++i) {
+            std::string text;
+            // A result that cannot be read is a row that says so, never a score.
+            out(readWhole(files[i], text, error) ? table.row(files[i], text)
+                                                 : table.refusedRow(files[i], "", "cannot read the file: " + error));
+        }
+    } catch (const talbrix::TraceWriteError &failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
         return statusWriteError;
     }
-    return statusOk;
+    return flushed(statusOk);
 }
 
 int run(std::FILE *file, const std::string &source, Table kind)
@@ -101,14 +125,18 @@ int run(std::FILE *file, const std::string &source, Table kind)
     talbrix::FileLines lines(file, talbrix::maxLineBytes);
     talbrix::TraceRun result;
     if (kind == Table::Beats) {
-        talbrix::BeatTableWriter table(stdout);
+        talbrix::BeatTableWriter table(standardOutput());
         result = talbrix::writeBeatTable(lines, table);
     } else if (kind == Table::Comparison) {
-        talbrix::CsvOutput table(stdout);
+        talbrix::CsvOutput table(standardOutput());
         result = talbrix::writeComparisonTable(lines, table);
     } else {
-        talbrix::TraceWriter trace(stdout);
+        talbrix::TraceWriter trace(standardOutput());
         result = talbrix::writeTrace(lines, trace);
+    }
+    if (result.outcome == talbrix::TraceRun::Outcome::Done && std::fflush(stdout) != 0) {
+        result.outcome = talbrix::TraceRun::Outcome::WriteError;
+        result.message = "write error: " + std::generic_category().message(errno);
     }
     using Outcome = talbrix::TraceRun::Outcome;
     switch (result.outcome) {
@@ -141,6 +169,11 @@ int main(int argc, char **argv)
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usage, stdout);
         return std::fflush(stdout) == 0 ? statusOk : statusWriteError;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--decimal-comma") == 0) {
+        decimalComma = true;
+        --argc;
+        ++argv;
     }
     if (argc > 1 && std::strcmp(argv[1], "--grade") == 0) {
         if (argc < 3) {

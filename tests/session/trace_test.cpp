@@ -1,3 +1,4 @@
+#include "csvoutput.h"
 #include "sessiontesting.h"
 
 #include <gtest/gtest.h>
@@ -91,3 +92,30 @@ TEST(Trace, BeatAndClearedColumnsMarkTheBoundaryTicks)
 
 } // namespace
 } // namespace talbrix
+
+// The decimal-comma form of a table: the same fields, semicolons between
+// them, commas in numbers, texts in quotes as they stand; however the table
+// is cut into blocks.
+TEST(Trace, TheDecimalCommaFormHoldsTheSameFieldsInAnyBlocks)
+{
+    const std::string standard = sessiontesting::traceOf("ticks 120\nslider 3 10\ntext8 1,5 \"x\"\nticks 5\n").trace;
+    talbrix::DecimalCommaCsv whole;
+    const std::string converted = whole.convert(standard);
+    talbrix::DecimalCommaCsv bytewise;
+    std::string pieces;
+    for (const char c : standard)
+        pieces += bytewise.convert(std::string_view(&c, 1));
+    EXPECT_EQ(pieces, converted);
+    ASSERT_EQ(converted.substr(0, 3), "\xEF\xBB\xBF");
+    // Field by field: outside quotes a '.' is a ',' and a ',' a ';'; inside, nothing changes.
+    std::string back;
+    bool quoted = false;
+    for (const char c : converted.substr(3)) {
+        quoted = c == '"' ? !quoted : quoted;
+        back += quoted ? c : c == ';' ? ',' : c == ',' ? '.' : c;
+        EXPECT_FALSE(!quoted && c == '.');
+    }
+    EXPECT_EQ(back, standard);
+    EXPECT_NE(converted.find(";\"1,5 \"\"x\"\"\""), std::string::npos) << "a typed text keeps its comma";
+    EXPECT_NE(converted.find(";0,00999999978;"), std::string::npos) << "dt as a decimal-comma number";
+}

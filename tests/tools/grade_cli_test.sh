@@ -40,7 +40,11 @@ for lesson in "$lessons"/*.lesson; do
     grep -q '"cannot read the file: No such file or directory"' "$work/out" || fail "$name: no word on the missing file"
 done
 
-lesson=$(ls "$lessons"/*.lesson | head -1)
+lesson=$(ls "$lessons"/*.lesson | tail -1)
+# The same grades for a decimal-comma spreadsheet.
+"$trace" --decimal-comma --grade "$lesson" "$work/001.result" > "$work/comma" || fail "--decimal-comma --grade failed"
+head -c 3 "$work/comma" | od -An -tx1 | grep -q 'ef bb bf' && grep -q '^"[^"]*001.result";"Student 001";yes;"";' "$work/comma" ||
+    fail "--decimal-comma --grade: $(cat "$work/comma")"
 printf 'talbrix lesson 1\ntitle T\nstep S\ntask jump\n' > "$work/bad.lesson"
 "$trace" --grade "$work/bad.lesson" > /dev/null 2> "$work/err"; status=$?
 [ "$status" -eq 2 ] && grep -q "bad.lesson': line 4: unknown task 'jump'" "$work/err" || fail "a bad lesson: $status $(cat "$work/err")"

@@ -85,7 +85,7 @@ printf 'ticks 400\nslider 9 1\n' | "$trace" --beats - > "$work/out" 2> "$work/er
 expect 2 "line 2: slider number must be 1..6, got '9'"
 [ "$(wc -l < "$work/out")" -eq $((boundaries + 1)) ] || { echo "--beats lost the rows before a bad line"; exit 1; }
 "$trace" --beats "$work/beats" extra > /dev/null 2> "$work/err"; status=$?
-[ "$status" -eq 2 ] && grep -q '^usage: talbrix-trace \[--beats | --comparison\]' "$work/err" ||
+[ "$status" -eq 2 ] && grep -q '^usage: talbrix-trace \[--decimal-comma\] \[--beats | --comparison\]' "$work/err" ||
     { echo "--beats with two files was not refused"; exit 1; }
 # --comparison: the reference held at the end beside the run, a row for each
 # readout, slider and the rhythm; only the header when none is held.
@@ -96,4 +96,32 @@ expect 0 ""
 "$trace" --comparison "$work/beats" > "$work/out" 2> "$work/err"; status=$?
 expect 0 ""
 [ "$(cat "$work/out")" = "item,unit,reference,now,difference,percent" ] || { echo "--comparison with no reference"; exit 1; }
+# --decimal-comma: each table again for spreadsheets that read a decimal
+# comma; read back as such a spreadsheet reads it, it holds the same fields
+# and numbers as the standard one.
+same_table() {
+    /usr/bin/python3 -c 'import csv, sys
+standard = list(csv.reader(open(sys.argv[1], encoding="utf-8", newline="")))
+raw = open(sys.argv[2], encoding="utf-8", newline="").read()
+assert raw.startswith("\ufeff"), "no byte-order mark"
+comma = list(csv.reader(raw[1:].splitlines(), delimiter=";"))
+assert len(comma) == len(standard), "not as many rows"
+quoted = [row for row in csv.reader(raw[1:].splitlines(), delimiter=";", quoting=csv.QUOTE_NONE)]
+for row, other, plain in zip(standard, comma, quoted):
+    assert len(row) == len(other), (row, other)
+    for a, b, c in zip(row, other, plain):
+        if c.startswith(chr(34)):
+            assert a == b, (a, b)  # a text, as it stands
+        else:
+            assert "." not in b and a == b.replace(",", "."), (a, b)  # a number, its decimal comma
+' "$1" "$2"
+}
+printf 'ticks 400\nhold-reference\nslider 2 0\ntext8 7,5\nticks 400\n' > "$work/busy"
+for table in "" --beats --comparison; do
+    "$trace" $table "$work/busy" > "$work/standard" && "$trace" --decimal-comma $table "$work/busy" > "$work/comma" ||
+        { echo "--decimal-comma $table failed"; exit 1; }
+    same_table "$work/standard" "$work/comma" || { echo "--decimal-comma $table: not the same table"; exit 1; }
+done
+"$trace" --decimal-comma "$work/scenario" > /dev/full 2> "$work/err"; status=$?
+expect 4 "write error: No space left on device"
 echo "talbrix-trace end-to-end checks passed"
