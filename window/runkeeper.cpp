@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QToolTip>
@@ -374,7 +375,14 @@ void RunKeeper::offerResult()
 // held: the answers are saved before anything replaces them.
 void RunKeeper::chooseAndSaveResult()
 {
-    const QString path = m_chooseFile(tr("Save Result"), suggestedPath(resultSuffix), tr("Lesson results (*.result)"), true);
+    // Named after the student, as a teacher collects them.
+    QString name = m_lessonPanel && m_lessonPanel->hasLesson()
+        ? QString::fromStdString(m_lessonPanel->lesson().student())
+        : QString();
+    name.replace(QRegularExpression(QStringLiteral("[^\\w-]+")), QStringLiteral("-"));
+    const QString suggested = name.isEmpty() ? suggestedPath(resultSuffix)
+                                             : QDir(m_folder).filePath(name + QLatin1Char('.') + resultSuffix);
+    const QString path = m_chooseFile(tr("Save Result"), suggested, tr("Lesson results (*.result)"), true);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();

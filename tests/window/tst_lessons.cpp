@@ -32,6 +32,7 @@ namespace {
 struct LessonWindow : QuietWindow {
     QTemporaryDir folder;
     QString nextPath;
+    QString suggested; // by the last file dialog
     QStringList messages;
     QString student = QStringLiteral("Ada");
     int answersAsked = 0;
@@ -40,7 +41,10 @@ struct LessonWindow : QuietWindow {
     LessonWindow()
     {
         talbrix::RunKeeper &keeper = window.runKeeper();
-        keeper.setFileChooser([this](const QString &, const QString &, const QString &, bool) { return nextPath; });
+        keeper.setFileChooser([this](const QString &, const QString &path, const QString &, bool) {
+            suggested = path;
+            return nextPath;
+        });
         keeper.setMessageReporter([this](const QString &message) { messages << message; });
         keeper.setNoticeReporter([](const QString &) { });
         keeper.setNameQuestion([this](const QString &) { return student; });
@@ -179,6 +183,7 @@ void TestLessons::everyShippedLessonIsFollowedRightAndWrong()
             const QString result = w.path(file + QStringLiteral(".result"));
             QVERIFY2(w.saveResult(result), qPrintable(w.messages.join(QLatin1Char('\n'))));
             QVERIFY(!w.panel()->lesson().unsaved());
+            QVERIFY2(w.suggested.endsWith(QStringLiteral("/Ada.result")), qPrintable(w.suggested));
             const auto grade = gradeOf(text, result);
             QCOMPARE(grade.at(QStringLiteral("verified")), QStringLiteral("yes"));
             QCOMPARE(grade.at(QStringLiteral("student")), QStringLiteral("Ada"));
