@@ -57,7 +57,7 @@ public:
     // user has been told why) or the user cancelled.
     bool openScenario(const QString &path);
     // A lesson's text, from a file or from those that ship with Talbrix.
-    bool openLesson(const std::string &text, const QString &name);
+    bool openLesson(const std::string &text, const QString &path);
     bool saveResult(const QString &path);
     // The lessons that ship with Talbrix, by file name.
     static QStringList shippedLessons();
