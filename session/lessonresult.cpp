@@ -472,6 +472,9 @@ ResultCheck ResultChecker::check()
     };
     if (lessonIdentity(m_result.lessonText) != m_result.identity)
         return fail("the lesson inside the result is not the lesson it names: the file has been changed");
+    if (m_result.reached >= m_lesson.steps.size())
+        return fail("it reached step " + std::to_string(m_result.reached + 1) + " of a lesson of "
+            + std::to_string(m_lesson.steps.size()));
     if (std::string problem = replay(); !problem.empty())
         return fail(problem);
     for (const RecordedMark &recorded : m_result.marks) {

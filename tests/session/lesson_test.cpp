@@ -286,6 +286,9 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
             EXPECT_EQ(reopened.step(), student.lesson().step());
             EXPECT_TRUE(reopened.finished());
             EXPECT_EQ(reopened.score(), student.lesson().score());
+            LessonRun beyondTheEnd(student.lesson().lesson(), "x");
+            beyondTheEnd.restore({}, {}, {}, 99, false);
+            EXPECT_EQ(beyondTheEnd.step(), student.lesson().stepCount() - 1);
 
             if (!right)
                 continue;
@@ -299,8 +302,10 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
             const std::size_t tickStart = result.find(' ', result.find(' ', result.find(' ', answer + 1) + 1) + 1) + 1;
             const std::string lateAnswer = result.substr(0, tickStart) + "99999999" + result.substr(result.find(' ', tickStart));
             const std::string endless = replaced(result, "end run", "| ticks 18446744073709551615\nend run");
+            const std::size_t reached = result.find("\nreached ") + 9;
+            const std::string beyond = result.substr(0, reached) + "99" + result.substr(result.find(' ', reached));
             for (const std::string &forged : { edited, replaced(result, "| ticks ", "| ticks 1"), lateAnswer,
-                     replaced(result, "| step ", "| step Z"), endless }) {
+                     replaced(result, "| step ", "| step Z"), endless, beyond }) {
                 auto forgedGrade = gradeOf(text, forged);
                 EXPECT_EQ(forgedGrade["verified"], "no") << forged;
                 EXPECT_FALSE(forgedGrade["problem"].empty());
