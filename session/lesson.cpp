@@ -500,6 +500,48 @@ std::string lessonIdentity(std::string_view text)
     return sha256Hex(normalisedText(text));
 }
 
+FileKind fileKindOf(std::string_view text)
+{
+    const std::vector<std::string_view> words = splitWords(readableLine(text.substr(0, text.find('\n')), true));
+    if (words.size() >= 2 && words[0] == "talbrix" && words[1] == "lesson")
+        return FileKind::Lesson;
+    if (words.size() >= 2 && words[0] == "talbrix" && words[1] == "result")
+        return FileKind::Result;
+    return FileKind::Scenario;
+}
+
+std::string_view readableLine(std::string_view line, bool first)
+{
+    if (first && line.substr(0, byteOrderMark.size()) == byteOrderMark)
+        line.remove_prefix(byteOrderMark.size());
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+std::string lineProblem(std::string_view line, std::string_view kind)
+{
+    if (line.size() > maxLineBytes)
+        return "longer than " + std::to_string(maxLineBytes) + " bytes: not a " + std::string(kind) + " line";
+    if (line.find('\0') != std::string_view::npos || !isUtf8(line))
+        return "not a UTF-8 text file";
+    return {};
+}
+
+std::string headingProblem(const std::vector<std::string_view> &words, const FileHeading &heading)
+{
+    const std::string kind(heading.kind);
+    const auto format
+        = words.size() == 3 && words[0] == "talbrix" && words[1] == heading.kind ? parseWhole(words[2]) : std::nullopt;
+    if (!format)
+        return std::string(heading.notOurs) + ": its first line must be 'talbrix " + kind + " "
+            + std::to_string(heading.format) + "'";
+    if (*format > static_cast<std::uint64_t>(heading.format))
+        return std::string(heading.newer) + " (" + kind + " format " + std::string(words[2]) + "); this one reads format "
+            + std::to_string(heading.format);
+    return {};
+}
+
 LessonReading readLesson(std::string_view text)
 {
     LessonParser parser;
@@ -509,26 +551,16 @@ LessonReading readLesson(std::string_view text)
         bool first = true;
         while (const auto next = lines.next()) {
             parser.lineNumber = ++number;
-            std::string_view line = *next;
-            if (first && line.substr(0, byteOrderMark.size()) == byteOrderMark)
-                line.remove_prefix(byteOrderMark.size());
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            if (line.size() > maxLineBytes)
-                throw LineError { "longer than " + std::to_string(maxLineBytes) + " bytes: not a lesson line" };
-            if (line.find('\0') != std::string_view::npos || !isUtf8(line))
-                throw LineError { "not a UTF-8 text file" };
+            const std::string_view line = readableLine(*next, first);
+            if (std::string problem = lineProblem(line, "lesson"); !problem.empty())
+                throw LineError { std::move(problem) };
             const std::vector<std::string_view> words = splitWords(line);
             if (first) {
                 first = false;
-                const auto format = words.size() == 3 && words[0] == "talbrix" && words[1] == "lesson"
-                    ? parseWhole(words[2])
-                    : std::nullopt;
-                if (!format)
-                    throw LineError { "not a Talbrix lesson: its first line must be 'talbrix lesson 1'" };
-                if (*format > static_cast<std::uint64_t>(lessonFormat))
-                    throw LineError { "the lesson is written for a newer Talbrix (lesson format " + std::string(words[2])
-                        + "); this one reads format " + std::to_string(lessonFormat) };
+                if (std::string problem = headingProblem(words,
+                        { "lesson", lessonFormat, "not a Talbrix lesson", "the lesson is written for a newer Talbrix" });
+                    !problem.empty())
+                    throw LineError { std::move(problem) };
                 continue;
             }
             if (words.empty() || words[0].front() == '#')

@@ -145,6 +145,27 @@ std::string normalisedText(std::string_view text);
 // The lesson's identity: SHA-256 of its normalised text, in hex.
 std::string lessonIdentity(std::string_view text);
 
+// The files of ours that say what they are in their first line ("talbrix
+// lesson 1", "talbrix result 1"); anything else is read as a scenario, which
+// may begin with any of its lines.
+enum class FileKind { Scenario, Lesson, Result };
+FileKind fileKindOf(std::string_view text);
+
+// What the readers of lessons and results share. A line as read: the
+// byte-order mark of the first line and a trailing carriage return dropped.
+std::string_view readableLine(std::string_view line, bool first);
+// Why a line cannot be one of such a file (too long, not UTF-8), or "".
+std::string lineProblem(std::string_view line, std::string_view kind);
+// Why a first line is not the heading "talbrix KIND F" of a file this
+// Talbrix reads, or "": `notOurs` and `newer` begin the two messages.
+struct FileHeading {
+    std::string_view kind; // "lesson"
+    int format;
+    std::string_view notOurs; // "not a Talbrix lesson"
+    std::string_view newer; // "the lesson is written for a newer Talbrix"
+};
+std::string headingProblem(const std::vector<std::string_view> &words, const FileHeading &heading);
+
 // "Text5" and back.
 std::string readoutWord(Readout readout);
 std::optional<Readout> readoutOf(std::string_view word);

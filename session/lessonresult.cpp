@@ -12,8 +12,6 @@
 namespace talbrix {
 namespace {
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
 // Seventeen significant digits: the very double back when read.
 std::string exactNumber(double value)
 {
@@ -195,25 +193,15 @@ ResultReading readResult(std::string_view text)
         std::string sectionName;
         bool lessonSeen = false, runSeen = false, named = false;
         while (const auto next = lines.next()) {
-            std::string_view line = *next;
-            if (++number == 1 && line.substr(0, byteOrderMark.size()) == byteOrderMark)
-                line.remove_prefix(byteOrderMark.size());
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            if (line.size() > maxLineBytes)
-                throw ResultError { "longer than " + std::to_string(maxLineBytes) + " bytes: not a result line" };
-            if (line.find('\0') != std::string_view::npos || !isUtf8(line))
-                throw ResultError { "not a UTF-8 text file" };
+            const std::string_view line = readableLine(*next, ++number == 1);
+            if (std::string problem = lineProblem(line, "result"); !problem.empty())
+                throw ResultError { std::move(problem) };
             const std::vector<std::string_view> words = splitWords(line);
             if (number == 1) {
-                const auto format = words.size() == 3 && words[0] == "talbrix" && words[1] == "result"
-                    ? parseWhole(words[2])
-                    : std::nullopt;
-                if (!format)
-                    throw ResultError { "not a Talbrix lesson result: its first line must be 'talbrix result 1'" };
-                if (*format > static_cast<std::uint64_t>(resultFormat))
-                    throw ResultError { "the result is written by a newer Talbrix (result format " + std::string(words[2])
-                        + "); this one reads format " + std::to_string(resultFormat) };
+                if (std::string problem = headingProblem(words,
+                        { "result", resultFormat, "not a Talbrix lesson result", "the result is written by a newer Talbrix" });
+                    !problem.empty())
+                    throw ResultError { std::move(problem) };
                 continue;
             }
             if (section) {

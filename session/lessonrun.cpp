@@ -240,6 +240,23 @@ std::vector<ScenarioCommand> LessonRun::takeSetup()
     return std::exchange(m_setup, {});
 }
 
+bool LessonRun::watch(
+    const RecordedRun &run, const std::function<ControlSettings()> &controls, bool running, const Apply &apply)
+{
+    bool changed = update(run, controls(), running);
+    // A command may reach a step whose own commands come next; a lesson has
+    // no more than a few in a row.
+    for (int round = 0; round < 4; ++round) {
+        const std::vector<ScenarioCommand> setup = takeSetup();
+        if (setup.empty())
+            break;
+        for (const ScenarioCommand &command : setup)
+            apply(command);
+        changed = update(run, controls(), running) || changed;
+    }
+    return changed;
+}
+
 bool LessonRun::update(const RecordedRun &run, const ControlSettings &controls, bool running)
 {
     if (m_finished)

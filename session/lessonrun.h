@@ -96,6 +96,12 @@ public:
     // The commands the step just reached carries out itself, for the edition
     // to apply to its controls (each once).
     std::vector<ScenarioCommand> takeSetup();
+    // What an edition does after every tick and change: update(), then each
+    // command a step carries out handed to `apply` (which sets the control),
+    // and a look again after them. True when anything shown has changed.
+    using Apply = std::function<void(const ScenarioCommand &)>;
+    bool watch(const RecordedRun &run, const std::function<ControlSettings()> &controls, bool running,
+        const Apply &apply);
 
     // Of the step reached: the index in its items of the first task, mark or
     // observation still to come, or the item count once all are done.

@@ -63,27 +63,33 @@ bool ScenarioReplay::readCommand()
     return true;
 }
 
-void ScenarioReplay::execute(const ScenarioCommand &command)
+void applyControl(const ScenarioCommand &command, MemoryWindow &window, RecordedRun &run)
 {
     std::visit(
-        [this](const auto &c) {
+        [&](const auto &c) {
             using Command = std::decay_t<decltype(c)>;
             if constexpr (std::is_same_v<Command, SliderCommand>)
-                m_window.setSlider(c.slider, c.position);
+                window.setSlider(c.slider, c.position);
             else if constexpr (std::is_same_v<Command, FibrillateCommand>)
-                m_window.selectFibrillation();
+                window.selectFibrillation();
             else if constexpr (std::is_same_v<Command, DefibrillateCommand>)
-                m_window.selectDefibrillation();
+                window.selectDefibrillation();
             else if constexpr (std::is_same_v<Command, Text8Command>)
-                m_window.setText(Readout::Text8, c.text);
+                window.setText(Readout::Text8, c.text);
             else if constexpr (std::is_same_v<Command, HoldReferenceCommand>)
-                m_run.holdReference(m_window);
+                run.holdReference(window);
             else if constexpr (std::is_same_v<Command, ClearReferenceCommand>)
-                m_run.clearReference(m_window);
-            else
-                m_ticksLeft = c.count;
+                run.clearReference(window);
         },
         command);
+}
+
+void ScenarioReplay::execute(const ScenarioCommand &command)
+{
+    if (const auto *ticks = std::get_if<TicksCommand>(&command))
+        m_ticksLeft = ticks->count;
+    else
+        applyControl(command, m_window, m_run);
 }
 
 bool ScenarioReplay::runTick()

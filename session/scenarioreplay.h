@@ -12,6 +12,11 @@ namespace talbrix {
 
 class TraceWriter;
 
+// Sets the in-memory window's controls as a scenario line says (or holds or
+// clears the run's reference), as a replay does between ticks; a tick count
+// is not a control and is left to the caller.
+void applyControl(const ScenarioCommand &command, MemoryWindow &window, RecordedRun &run);
+
 // Replays a scenario from load against an in-memory window, a slice of work
 // at a time, so that a caller can show progress between slices and abandon a
 // long run. Commands act between ticks, in order; with a trace writer it

@@ -16,6 +16,7 @@
 #include "recordedrun.h"
 #include "reference.h"
 #include "replayjob.h"
+#include "scenarioreplay.h"
 
 #include <emscripten/emscripten.h>
 
@@ -122,28 +123,11 @@ void watchLesson(bool running)
     PageLesson &lesson = page->lesson;
     if (!lesson.run)
         return;
-    bool changed = lesson.run->update(page->run, page->window.controlSettings(), running);
-    for (int round = 0; round < 4; ++round) {
-        const std::vector<ScenarioCommand> setup = lesson.run->takeSetup();
-        if (setup.empty())
-            break;
-        for (const ScenarioCommand &command : setup) {
-            if (const auto *slider = std::get_if<SliderCommand>(&command))
-                page->window.setSlider(slider->slider, slider->position);
-            else if (std::holds_alternative<FibrillateCommand>(command))
-                page->window.selectFibrillation();
-            else if (std::holds_alternative<DefibrillateCommand>(command))
-                page->window.selectDefibrillation();
-            else if (const auto *text8 = std::get_if<Text8Command>(&command))
-                page->window.setText(Readout::Text8, text8->text);
-            else if (std::holds_alternative<HoldReferenceCommand>(command))
-                page->run.holdReference(page->window);
-            else if (std::holds_alternative<ClearReferenceCommand>(command))
-                page->run.clearReference(page->window);
-        }
-        lesson.changedControls = true;
-        changed = lesson.run->update(page->run, page->window.controlSettings(), running) || changed;
-    }
+    const bool changed = lesson.run->watch(
+        page->run, [] { return page->window.controlSettings(); }, running, [&lesson](const ScenarioCommand &command) {
+            applyControl(command, page->window, page->run);
+            lesson.changedControls = true;
+        });
     lesson.changedView = lesson.changedView || changed;
 }
 
@@ -535,20 +519,15 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_shipped_lesson(int index)
 EMSCRIPTEN_KEEPALIVE int talbrix_prepare(const char *bytes, int length)
 {
     talbrix::opening.reset();
-    std::string_view text(bytes, static_cast<std::size_t>(length));
-    std::string_view first = text.substr(0, text.find('\n'));
-    if (first.substr(0, 3) == "\xEF\xBB\xBF")
-        first.remove_prefix(3);
-    const std::vector<std::string_view> words = talbrix::splitWords(first);
-    const bool lesson = words.size() >= 2 && words[0] == "talbrix" && words[1] == "lesson";
-    const bool result = words.size() >= 2 && words[0] == "talbrix" && words[1] == "result";
-    if (!lesson && !result)
+    const std::string_view text(bytes, static_cast<std::size_t>(length));
+    const talbrix::FileKind kind = talbrix::fileKindOf(text);
+    if (kind == talbrix::FileKind::Scenario)
         return 0;
     const auto refuse = [](std::string reason) {
         talbrix::openingError = std::move(reason);
         return -1;
     };
-    if (lesson) {
+    if (kind == talbrix::FileKind::Lesson) {
         talbrix::LessonReading reading = talbrix::readLesson(text);
         if (!reading.lesson)
             return refuse(reading.error);

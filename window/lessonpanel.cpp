@@ -139,15 +139,9 @@ void LessonPanel::watch()
     if (!m_lesson || m_watching)
         return;
     m_watching = true;
-    bool changed = m_lesson->update(m_window.run(), m_window.controlSettings(), m_window.running());
-    for (int round = 0; round < 4; ++round) {
-        const std::vector<ScenarioCommand> setup = m_lesson->takeSetup();
-        if (setup.empty())
-            break;
-        for (const ScenarioCommand &command : setup)
-            m_window.applyCommand(command);
-        changed = m_lesson->update(m_window.run(), m_window.controlSettings(), m_window.running()) || changed;
-    }
+    const bool changed = m_lesson->watch(
+        m_window.run(), [this] { return m_window.controlSettings(); }, m_window.running(),
+        [this](const ScenarioCommand &command) { m_window.applyCommand(command); });
     m_watching = false;
     if (changed)
         showStep();

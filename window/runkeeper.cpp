@@ -49,21 +49,6 @@ QString openFilter()
 
 const QString resultSuffix = QStringLiteral("result");
 
-// What a file is, by its first line: a lesson and a result say so; anything
-// else is read as a scenario, which may begin with any of its lines.
-enum class FileKind { Scenario, Lesson, Result };
-FileKind kindOf(std::string_view text)
-{
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    const std::vector<std::string_view> words = splitWords(text.substr(0, text.find('\n')));
-    if (words.size() >= 2 && words[0] == "talbrix" && words[1] == "lesson")
-        return FileKind::Lesson;
-    if (words.size() >= 2 && words[0] == "talbrix" && words[1] == "result")
-        return FileKind::Result;
-    return FileKind::Scenario;
-}
-
 QString chooseWithDialog(
     QWidget *parent, const QString &caption, const QString &suggestedPath, const QString &filter, bool forSaving)
 {
@@ -302,7 +287,7 @@ bool RunKeeper::openScenario(const QString &path)
 
 bool RunKeeper::openText(const std::string &text, const QString &path)
 {
-    const FileKind kind = kindOf(text);
+    const FileKind kind = fileKindOf(text);
     if (kind == FileKind::Lesson)
         return openLessonText(text, path);
     if (kind == FileKind::Result)

@@ -5,6 +5,7 @@
 #include "memorywindow.h"
 #include "recordedrun.h"
 #include "replayjob.h"
+#include "scenarioreplay.h"
 
 #include <algorithm>
 #include <map>
@@ -237,22 +238,9 @@ public:
 private:
     void update()
     {
-        m_lesson->update(m_run, m_window.controlSettings(), m_running);
-        for (const talbrix::ScenarioCommand &command : m_lesson->takeSetup()) {
-            if (const auto *slider = std::get_if<talbrix::SliderCommand>(&command))
-                m_window.setSlider(slider->slider, slider->position);
-            else if (std::holds_alternative<talbrix::FibrillateCommand>(command))
-                m_window.selectFibrillation();
-            else if (std::holds_alternative<talbrix::DefibrillateCommand>(command))
-                m_window.selectDefibrillation();
-            else if (const auto *text8 = std::get_if<talbrix::Text8Command>(&command))
-                m_window.setText(talbrix::Readout::Text8, text8->text);
-            else if (std::holds_alternative<talbrix::HoldReferenceCommand>(command))
-                m_run.holdReference(m_window);
-            else if (std::holds_alternative<talbrix::ClearReferenceCommand>(command))
-                m_run.clearReference(m_window);
-        }
-        m_lesson->update(m_run, m_window.controlSettings(), m_running);
+        m_lesson->watch(
+            m_run, [this] { return m_window.controlSettings(); }, m_running,
+            [this](const talbrix::ScenarioCommand &command) { talbrix::applyControl(command, m_window, m_run); });
     }
 
     std::string m_text;

@@ -628,13 +628,17 @@ class Lessons(unittest.TestCase):
             dialog.find_element(By.ID, "lessonAnswer").send_keys(text)
         dialog.find_element(By.XPATH, f".//button[text()='{button}']").click()
 
-    def open(self, name, text, student=None):
+    def open(self, name, text, student=None, reply=None):
+        """Opens a file as the page's picker would, answering the name
+        question with `student` or another question with the button `reply`."""
         driver.execute_script("""
             window.opened = null;
             window.talbrix.runFiles.open(arguments[0], arguments[1]).then((done) => { window.opened = done; });""",
             name, text)
         if student is not None:
             self.reply("OK", student)
+        if reply is not None:
+            self.reply(reply)
         return driver.execute_async_script("""
             const done = arguments[0];
             const wait = () => window.opened !== null ? done(window.opened) : setTimeout(wait, 10);
@@ -734,20 +738,10 @@ class Lessons(unittest.TestCase):
         driver.execute_script("window.talbrix.lessons.watch(); window.talbrix.step(1500)")
         driver.find_element(By.ID, "lessonNext").click()
         driver.find_element(By.ID, "fast_Text5_up").click()
-        driver.execute_script("""
-            window.opened = null;
-            window.talbrix.runFiles.open('case.talbrix', 'ticks 10\\n').then((done) => { window.opened = done; });""")
-        self.reply("Cancel")
-        self.assertFalse(driver.execute_async_script(
-            "const done = arguments[0]; const wait = () => window.opened !== null ? done(window.opened) : setTimeout(wait, 10); wait();"))
+        self.assertFalse(self.open("case.talbrix", "ticks 10\n", reply="Cancel"))
         prediction = [item for item in self.view()["items"] if item["kind"] == "predict"][0]
         self.assertEqual(prediction["rows"][0][2], "up")  # the answer is still there
-        driver.execute_script("""
-            window.opened = null;
-            window.talbrix.runFiles.open('case.talbrix', 'ticks 10\\n').then((done) => { window.opened = done; });""")
-        self.reply("Discard")
-        self.assertTrue(driver.execute_async_script(
-            "const done = arguments[0]; const wait = () => window.opened !== null ? done(window.opened) : setTimeout(wait, 10); wait();"))
+        self.assertTrue(self.open("case.talbrix", "ticks 10\n", reply="Discard"))
         self.assertIsNone(self.view())
         self.assertFalse(driver.find_element(By.ID, "lesson").is_displayed())
 
