@@ -18,6 +18,7 @@ RunMenu::RunMenu(QWidget &window)
     , m_saveTable(addAction("saveRunAsTable", tr("Save Run as &Table..."), {}))
     , m_saveScenario(addAction("saveRunAsScenario", tr("Save Run as &Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_S)))
     , m_openScenario(addAction("openScenario", tr("&Open Scenario..."), QKeySequence(Qt::CTRL | Qt::Key_O)))
+    , m_openLink(addAction("openLink", tr("Open Lin&k..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)))
     , m_showBeats([this] {
         addSeparator();
         return addAction("showBeats", tr("&Beats and Reference..."), QKeySequence(Qt::CTRL | Qt::Key_B));

@@ -26,6 +26,7 @@ public:
     QAction *saveTable() const { return m_saveTable; }
     QAction *saveScenario() const { return m_saveScenario; }
     QAction *openScenario() const { return m_openScenario; }
+    QAction *openLink() const { return m_openLink; }
     QAction *showBeats() const { return m_showBeats; }
     QAction *holdReference() const { return m_holdReference; }
     QAction *clearReference() const { return m_clearReference; }
@@ -52,6 +53,7 @@ private:
     QAction *m_saveTable;
     QAction *m_saveScenario;
     QAction *m_openScenario;
+    QAction *m_openLink;
     QAction *m_showBeats;
     QAction *m_holdReference;
     QAction *m_clearReference;
