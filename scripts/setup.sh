@@ -46,6 +46,8 @@ test_packages=(
     # The web edition's tests drive the page in Debian's Chromium and check
     # its scripts' types with tsc --checkJs.
     chromium chromium-driver python3-selenium node-typescript
+    # A spreadsheet that reads the tables back, headless, in a test.
+    libreoffice-calc-nogui
 )
 
 case "$purpose" in

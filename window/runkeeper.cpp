@@ -2,6 +2,7 @@
 
 #include "beatlog.h"
 #include "beatpanel.h"
+#include "csvoutput.h"
 #include "lessonpanel.h"
 #include "lessonresult.h"
 #include "reference.h"
@@ -49,18 +50,38 @@ QString openFilter()
 
 const QString resultSuffix = QStringLiteral("result");
 
-QString chooseWithDialog(
-    QWidget *parent, const QString &caption, const QString &suggestedPath, const QString &filter, bool forSaving)
+// Both kinds of table are CSV files: the kind chosen in the save dialog
+// decides the form, the standard one unless the user picks the other.
+QString standardTableFilter()
+{
+    return RunKeeper::tr("CSV tables (*.csv)");
+}
+
+QString decimalCommaTableFilter()
+{
+    return RunKeeper::tr("CSV for spreadsheets with a decimal comma (*.csv)");
+}
+
+std::string inForm(std::string table, RunKeeper::TableForm form)
+{
+    return form == RunKeeper::TableForm::DecimalComma ? DecimalCommaCsv().convert(table) : table;
+}
+
+QString chooseWithDialog(QWidget *parent, const QString &caption, const QString &suggestedPath, const QString &filter,
+    bool forSaving, QString &chosenFilter)
 {
     QFileDialog dialog(parent, caption, suggestedPath, filter);
     dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Typing a bare name saves with the suffix of the kind of file offered.
     dialog.setDefaultSuffix(QFileInfo(suggestedPath).suffix());
+    if (!chosenFilter.isEmpty())
+        dialog.selectNameFilter(chosenFilter);
     if (!forSaving)
         dialog.selectFile(QString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().constFirst();
 }
 
@@ -86,9 +107,10 @@ RunKeeper::RunKeeper(Ml &window)
     : QObject(&window)
     , m_window(window)
     , m_menu(new RunMenu(window))
-    , m_chooseFile([this](const QString &caption, const QString &path, const QString &filter, bool forSaving) {
-        return chooseWithDialog(&m_window, caption, path, filter, forSaving);
-    })
+    , m_chooseFile(
+          [this](const QString &caption, const QString &path, const QString &filter, bool forSaving, QString &chosen) {
+              return chooseWithDialog(&m_window, caption, path, filter, forSaving, chosen);
+          })
     , m_report([this](const QString &message) { QMessageBox::warning(&m_window, m_window.windowTitle(), message); })
     // A tooltip over the form's corner: it goes by itself and covers nothing
     // the user is working with for longer than it takes to read.
@@ -124,9 +146,8 @@ RunKeeper::RunKeeper(Ml &window)
     connect(m_menu->savePicture(), &QAction::triggered, this, [this] {
         chooseAndSave(tr("Save Picture"), QStringLiteral("png"), tr("PNG pictures (*.png)"), &RunKeeper::savePicture);
     });
-    connect(m_menu->saveTable(), &QAction::triggered, this, [this] {
-        chooseAndSave(tr("Save Run as Table"), QStringLiteral("csv"), tr("CSV tables (*.csv)"), &RunKeeper::saveTable);
-    });
+    connect(m_menu->saveTable(), &QAction::triggered, this,
+        [this] { chooseAndSaveTable(tr("Save Run as Table"), &RunKeeper::saveTable); });
     connect(m_menu->saveScenario(), &QAction::triggered, this, [this] {
         chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
     });
@@ -134,14 +155,10 @@ RunKeeper::RunKeeper(Ml &window)
     connect(m_menu->showBeats(), &QAction::triggered, this, &RunKeeper::showBeatPanel);
     connect(m_menu->holdReference(), &QAction::triggered, &m_window, &Ml::holdReference);
     connect(m_menu->clearReference(), &QAction::triggered, &m_window, &Ml::clearReference);
-    connect(m_menu->saveBeatLog(), &QAction::triggered, this, [this] {
-        chooseAndSave(tr("Save Beat Log as Table"), QStringLiteral("csv"), tr("CSV tables (*.csv)"),
-            &RunKeeper::saveBeatLog);
-    });
-    connect(m_menu->saveComparison(), &QAction::triggered, this, [this] {
-        chooseAndSave(tr("Save Comparison as Table"), QStringLiteral("csv"), tr("CSV tables (*.csv)"),
-            &RunKeeper::saveComparison);
-    });
+    connect(m_menu->saveBeatLog(), &QAction::triggered, this,
+        [this] { chooseAndSaveTable(tr("Save Beat Log as Table"), &RunKeeper::saveBeatLog); });
+    connect(m_menu->saveComparison(), &QAction::triggered, this,
+        [this] { chooseAndSaveTable(tr("Save Comparison as Table"), &RunKeeper::saveComparison); });
     connect(m_menu->lessons(), &QAction::triggered, this, &RunKeeper::chooseLesson);
     connect(m_menu->saveResult(), &QAction::triggered, this, [this] {
         if (!m_menu->held())
@@ -225,6 +242,13 @@ bool RunKeeper::mayDiscardRun()
 
 // --- Choosing files ----------------------------------------------------------
 
+void RunKeeper::setFileChooser(PathChooser chooser)
+{
+    m_chooseFile
+        = [chooser = std::move(chooser)](const QString &caption, const QString &suggested, const QString &filter,
+              bool forSaving, QString &) { return chooser(caption, suggested, filter, forSaving); };
+}
+
 QString RunKeeper::suggestedPath(const QString &suffix) const
 {
     return QDir(m_folder).filePath(QStringLiteral("talbrix-run.") + suffix);
@@ -234,7 +258,8 @@ void RunKeeper::chooseAndOpen()
 {
     if (m_menu->held())
         return;
-    const QString path = m_chooseFile(tr("Open Scenario"), m_folder, openFilter(), false);
+    QString chosenFilter;
+    const QString path = m_chooseFile(tr("Open Scenario"), m_folder, openFilter(), false, chosenFilter);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
@@ -246,11 +271,28 @@ void RunKeeper::chooseAndSave(
 {
     if (m_menu->held())
         return;
-    const QString path = m_chooseFile(caption, suggestedPath(suffix), filter, true);
+    QString chosenFilter;
+    const QString path = m_chooseFile(caption, suggestedPath(suffix), filter, true, chosenFilter);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
     (this->*save)(path);
+}
+
+// The kind of table chosen last is offered first, for the window's life: a
+// class in a decimal-comma country picks it once.
+void RunKeeper::chooseAndSaveTable(const QString &caption, bool (RunKeeper::*save)(const QString &, TableForm))
+{
+    if (m_menu->held())
+        return;
+    QString chosenFilter = m_tableFilter.isEmpty() ? standardTableFilter() : m_tableFilter;
+    const QString filters = standardTableFilter() + QStringLiteral(";;") + decimalCommaTableFilter();
+    const QString path = m_chooseFile(caption, suggestedPath(QStringLiteral("csv")), filters, true, chosenFilter);
+    if (path.isEmpty())
+        return;
+    m_folder = QFileInfo(path).absolutePath();
+    m_tableFilter = chosenFilter;
+    (this->*save)(path, chosenFilter == decimalCommaTableFilter() ? TableForm::DecimalComma : TableForm::Standard);
 }
 
 // --- Opening -----------------------------------------------------------------
@@ -367,7 +409,9 @@ void RunKeeper::chooseAndSaveResult()
     name.replace(QRegularExpression(QStringLiteral("[^\\w-]+")), QStringLiteral("-"));
     const QString suggested = name.isEmpty() ? suggestedPath(resultSuffix)
                                              : QDir(m_folder).filePath(name + QLatin1Char('.') + resultSuffix);
-    const QString path = m_chooseFile(tr("Save Result"), suggested, tr("Lesson results (*.result)"), true);
+    QString chosenFilter;
+    const QString path
+        = m_chooseFile(tr("Save Result"), suggested, tr("Lesson results (*.result)"), true, chosenFilter);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
@@ -532,20 +576,21 @@ bool RunKeeper::saveScenario(const QString &path)
     return true;
 }
 
-bool RunKeeper::saveBeatLog(const QString &path)
+bool RunKeeper::saveBeatLog(const QString &path, TableForm form)
 {
-    return saveText(path, beatTable(m_window.run().beatLog()));
+    return saveText(path, inForm(beatTable(m_window.run().beatLog()), form));
 }
 
-bool RunKeeper::saveComparison(const QString &path)
+bool RunKeeper::saveComparison(const QString &path, TableForm form)
 {
     const RecordedRun &run = m_window.run();
     if (!run.reference())
         return cannotSave(path, tr("No reference is held: Hold as Reference first."), true);
-    return saveText(path, comparisonTable(*run.comparison(m_window), *run.reference(), m_window.controlSettings()));
+    return saveText(
+        path, inForm(comparisonTable(*run.comparison(m_window), *run.reference(), m_window.controlSettings()), form));
 }
 
-bool RunKeeper::saveTable(const QString &path)
+bool RunKeeper::saveTable(const QString &path, TableForm form)
 {
     if (m_menu->held())
         return false;
@@ -555,11 +600,14 @@ bool RunKeeper::saveTable(const QString &path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return cannotSave(path, file.errorString(), true);
-    const auto job = ReplayJob::table(scenario(), [&file](std::string_view block) {
+    CsvOutput::Sink write = [&file](std::string_view block) {
         const auto size = static_cast<qint64>(block.size());
         if (file.write(block.data(), size) != size)
             throw TraceWriteError(file.errorString().toStdString());
-    });
+    };
+    if (form == TableForm::DecimalComma)
+        write = DecimalCommaCsv::sink(std::move(write));
+    const auto job = ReplayJob::table(scenario(), std::move(write));
     const ReplayProgress::Outcome outcome = ReplayProgress::run(m_window, *job, tr("Writing the table..."));
     if (outcome == ReplayProgress::Outcome::Cancelled) {
         file.cancelWriting();

@@ -35,7 +35,12 @@ class RunKeeper : public QObject {
 
 public:
     // Asks for a file name; an empty result means the user cancelled.
-    using FileChooser = std::function<QString(
+    // `filter` may offer several kinds (";;" between them): `chosenFilter`
+    // comes in as the one to show first and goes out as the one chosen.
+    using FileChooser = std::function<QString(const QString &caption, const QString &suggestedPath,
+        const QString &filter, bool forSaving, QString &chosenFilter)>;
+    // A chooser that leaves the kind as first shown.
+    using PathChooser = std::function<QString(
         const QString &caption, const QString &suggestedPath, const QString &filter, bool forSaving)>;
     // Tells the user why a command failed.
     using MessageReporter = std::function<void(const QString &message)>;
@@ -46,6 +51,10 @@ public:
     using NameQuestion = std::function<QString(const QString &lessonTitle)>;
     // Offers to save the result once a lesson is finished: true to save.
     using ResultOffer = std::function<bool()>;
+
+    // The form a table is saved in: the standard CSV that talbrix-trace
+    // prints, or that table for spreadsheets that read a decimal comma.
+    enum class TableForm { Standard, DecimalComma };
 
     explicit RunKeeper(Ml &window);
 
@@ -64,10 +73,10 @@ public:
     static std::string shippedLesson(const QString &fileName);
     LessonPanel *lessonPanel() const { return m_lessonPanel; }
     bool saveScenario(const QString &path);
-    bool saveTable(const QString &path);
+    bool saveTable(const QString &path, TableForm form = TableForm::Standard);
     bool savePicture(const QString &path);
-    bool saveBeatLog(const QString &path);
-    bool saveComparison(const QString &path);
+    bool saveBeatLog(const QString &path, TableForm form = TableForm::Standard);
+    bool saveComparison(const QString &path, TableForm form = TableForm::Standard);
 
     // Before the window closes: true when nothing would be lost, or the user
     // saved the run (and a lesson's answers) or chose to discard it.
@@ -80,6 +89,7 @@ public:
     bool handleMenuKey(const QKeyEvent &event);
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void setFileChooser(PathChooser chooser);
     void setMessageReporter(MessageReporter reporter) { m_report = std::move(reporter); }
     // What was opened, said briefly and asking nothing of the user.
     void setNoticeReporter(MessageReporter reporter) { m_notice = std::move(reporter); }
@@ -104,6 +114,7 @@ private:
     void showLessonState();
     void chooseAndSave(
         const QString &caption, const QString &suffix, const QString &filter, bool (RunKeeper::*save)(const QString &));
+    void chooseAndSaveTable(const QString &caption, bool (RunKeeper::*save)(const QString &, TableForm));
     bool cannotSave(const QString &path, const QString &reason, bool runKept);
     bool saveText(const QString &path, const std::string &text);
     void showBeatPanel();
@@ -125,6 +136,7 @@ private:
     std::uint64_t m_keptTicks = 0; // the run's ticks when it was last opened or saved
     RecordedRun::TickFunction m_replayTick = &runTick;
     QString m_folder; // where the last file was opened or saved
+    QString m_tableFilter; // the kind of table last chosen, offered first next time
 };
 
 } // namespace talbrix
