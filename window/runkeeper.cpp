@@ -2,6 +2,7 @@
 
 #include "beatlog.h"
 #include "beatpanel.h"
+#include "caselink.h"
 #include "csvoutput.h"
 #include "lessonpanel.h"
 #include "lessonresult.h"
@@ -143,6 +144,11 @@ RunKeeper::RunKeeper(Ml &window)
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
 {
     setObjectName(QStringLiteral("runKeeper"));
+    m_askLink = [this] {
+        // Several lines, for a long link a mail program broke up.
+        return QInputDialog::getMultiLineText(&m_window, tr("Open Link"),
+            tr("Paste the link to a case (a Talbrix page address with \"#case=\" in it):"));
+    };
     connect(m_menu->savePicture(), &QAction::triggered, this, [this] {
         chooseAndSave(tr("Save Picture"), QStringLiteral("png"), tr("PNG pictures (*.png)"), &RunKeeper::savePicture);
     });
@@ -152,6 +158,7 @@ RunKeeper::RunKeeper(Ml &window)
         chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
     });
     connect(m_menu->openScenario(), &QAction::triggered, this, &RunKeeper::chooseAndOpen);
+    connect(m_menu->openLink(), &QAction::triggered, this, &RunKeeper::askAndOpenLink);
     connect(m_menu->showBeats(), &QAction::triggered, this, &RunKeeper::showBeatPanel);
     connect(m_menu->holdReference(), &QAction::triggered, &m_window, &Ml::holdReference);
     connect(m_menu->clearReference(), &QAction::triggered, &m_window, &Ml::clearReference);
@@ -264,6 +271,29 @@ void RunKeeper::chooseAndOpen()
         return;
     m_folder = QFileInfo(path).absolutePath();
     openScenario(path);
+}
+
+void RunKeeper::askAndOpenLink()
+{
+    if (m_menu->held())
+        return;
+    const QString link = m_askLink ? m_askLink() : QString();
+    if (!link.trimmed().isEmpty())
+        openLink(link);
+}
+
+// A link handed out from the page: its case opens as its file would.
+bool RunKeeper::openLink(const QString &link)
+{
+    if (m_menu->held())
+        return false;
+    const Holding holding(*m_menu);
+    const CaseLinkReading reading = readCaseLink(link.toStdString());
+    if (!reading.error.empty()) {
+        m_report(tr("Cannot open the link.\n\n%1").arg(QString::fromStdString(reading.error)));
+        return false;
+    }
+    return openText(reading.text, QStringLiteral("link"));
 }
 
 void RunKeeper::chooseAndSave(

@@ -65,6 +65,8 @@ public:
     // first line. False when the file could not be opened or replayed (the
     // user has been told why) or the user cancelled.
     bool openScenario(const QString &path);
+    // Opens the case of a link to the page, as Open Link... does.
+    bool openLink(const QString &link);
     // A lesson's text, from a file or from those that ship with Talbrix.
     bool openLesson(const std::string &text, const QString &path);
     bool saveResult(const QString &path);
@@ -91,6 +93,8 @@ public:
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setFileChooser(PathChooser chooser);
     void setMessageReporter(MessageReporter reporter) { m_report = std::move(reporter); }
+    // Asks for a link to open; empty when the user cancelled.
+    void setLinkQuestion(std::function<QString()> question) { m_askLink = std::move(question); }
     // What was opened, said briefly and asking nothing of the user.
     void setNoticeReporter(MessageReporter reporter) { m_notice = std::move(reporter); }
     void setReplayTick(RecordedRun::TickFunction tick) { m_replayTick = tick; }
@@ -101,6 +105,7 @@ public:
 
 private:
     void chooseAndOpen();
+    void askAndOpenLink();
     bool openText(const std::string &text, const QString &path);
     bool openLessonText(const std::string &text, const QString &path);
     bool openResult(const std::string &text, const QString &path);
@@ -136,6 +141,7 @@ private:
     std::uint64_t m_keptTicks = 0; // the run's ticks when it was last opened or saved
     RecordedRun::TickFunction m_replayTick = &runTick;
     QString m_folder; // where the last file was opened or saved
+    std::function<QString()> m_askLink;
     QString m_tableFilter; // the kind of table last chosen, offered first next time
 };
 

@@ -7,9 +7,12 @@
 #include "runkeeper.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace mltesting;
 
@@ -68,6 +71,7 @@ class TablesTest : public QObject {
 
 private Q_SLOTS:
     void eachTableIsTheRunnersInTheChosenForm();
+    void theSaveDialogOffersBothKindsTheLastPickedFirst();
 };
 
 // A run with a reference, a stiffer aorta and a typed heart rate holding a
@@ -122,6 +126,40 @@ void TablesTest::eachTableIsTheRunnersInTheChosenForm()
     // The two forms differ where they should: this run's tables hold decimals.
     QVERIFY(trace({}, standardKind) != trace({}, decimalCommaKind));
     QCOMPARE(kept.messages, QStringList());
+}
+
+// The window's own dialog: both kinds offered, the one picked deciding the
+// form, and shown first when the dialog opens again.
+void TablesTest::theSaveDialogOffersBothKindsTheLastPickedFirst()
+{
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QuietWindow quiet;
+    QTemporaryDir folder;
+    QStringList shown;
+    const auto answer = [&](const QString &kind, const QString &name) {
+        QTimer::singleShot(0, [&shown, kind, path = folder.filePath(name)] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown << dialog->nameFilters().join(QStringLiteral(";;")) << dialog->selectedNameFilter();
+            if (!kind.isEmpty())
+                dialog->selectNameFilter(kind);
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+        });
+        control<QAction>(quiet.window, QStringLiteral("saveRunAsTable"))->trigger();
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<not saved>");
+    };
+    runTicks(quiet.window, 50);
+    const QByteArray standard = answer({}, QStringLiteral("standard.csv"));
+    const QByteArray comma = answer(decimalCommaKind, QStringLiteral("comma.csv"));
+    const QByteArray again = answer({}, QStringLiteral("again.csv"));
+    const QString both = standardKind + QStringLiteral(";;") + decimalCommaKind;
+    QCOMPARE(shown, QStringList({ both, standardKind, both, standardKind, both, decimalCommaKind }));
+    QVERIFY(standard.startsWith("tick,"));
+    QVERIFY(comma.startsWith("\xEF\xBB\xBFtick;"));
+    QCOMPARE(again, comma);
 }
 
 QTEST_MAIN(TablesTest)
