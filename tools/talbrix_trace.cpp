@@ -1,9 +1,11 @@
 #include "beatlog.h"
+#include "caselink.h"
 #include "lesson.h"
 #include "lessonresult.h"
 #include "linesource.h"
 #include "replayjob.h"
 #include "scenario.h"
+#include "scenarioreplay.h"
 #include "tracerun.h"
 #include "tracewriter.h"
 
@@ -24,6 +26,7 @@ constexpr int statusWriteError = 4; // the trace could not be written whole
 constexpr const char *usage
     = "usage: talbrix-trace [--decimal-comma] [--beats | --comparison] [SCENARIO_FILE]\n"
       "       talbrix-trace [--decimal-comma] --grade LESSON_FILE [RESULT_FILE...]\n"
+      "       talbrix-trace --link PAGE_ADDRESS FILE | --open-link LINK\n"
       "Runs the scenario (standard input when no file is named, or for -) and prints the CSV trace\n"
       "of every tick; with --beats the beat log, a row for every beat boundary; with --comparison\n"
       "the reference held at the end beside the run (only the header when none is held).\n"
@@ -32,6 +35,9 @@ constexpr const char *usage
       "when no result is named).\n"
       "With --decimal-comma, any of these tables is written for spreadsheets that read a decimal\n"
       "comma: semicolons between fields, commas in numbers, a UTF-8 byte-order mark first.\n"
+      "With --link, prints the link that opens the scenario, lesson or result FILE in the page at\n"
+      "PAGE_ADDRESS (a file checked first; a word on standard error when the link is long);\n"
+      "with --open-link, prints the case a link carries.\n"
       "Exit status: 0 done; 2 usage, unreadable scenario, lesson or bad line; 3 run-time error in a\n"
       "tick; 4 the trace could not be written whole.\n";
 
@@ -61,6 +67,15 @@ int flushed(int status)
         return statusWriteError;
     }
     return status;
+}
+
+int printed(const std::string &text)
+{
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        std::fprintf(stderr, "write error: %s\n", std::generic_category().message(errno).c_str());
+        return statusWriteError;
+    }
+    return flushed(statusOk);
 }
 
 // A file read whole, as the editions open one: refused when it is larger
@@ -120,6 +135,53 @@ int grade(int count, char **files)
     return flushed(statusOk);
 }
 
+// The link to a file's case, for teachers who script a case per student;
+// a file the page would refuse makes no link.
+int printLink(const char *address, const char *path)
+{
+    std::string text, error;
+    const std::string name = talbrix::quoted(path, std::string::npos);
+    if (!readWhole(path, text, error)) {
+        std::fprintf(stderr, "cannot read %s: %s\n", name.c_str(), error.c_str());
+        return statusBadInput;
+    }
+    switch (talbrix::fileKindOf(text)) {
+    case talbrix::FileKind::Lesson:
+        error = talbrix::readLesson(text).error;
+        break;
+    case talbrix::FileKind::Result:
+        error = talbrix::readResult(text).error;
+        break;
+    case talbrix::FileKind::Scenario: {
+        talbrix::TextLines lines(text);
+        talbrix::ScenarioCheck check(lines);
+        while (check.advance(65536)) {
+        }
+        error = check.error();
+        break;
+    }
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
+        return statusBadInput;
+    }
+    const std::string link = talbrix::caseLink(address, text) + "\n";
+    const std::string word = talbrix::longLinkWord(link.size() - 1);
+    if (!word.empty())
+        std::fprintf(stderr, "%s\n", word.c_str());
+    return printed(link);
+}
+
+int printCase(const char *link)
+{
+    const talbrix::CaseLinkReading reading = talbrix::readCaseLink(link);
+    if (!reading.error.empty()) {
+        std::fprintf(stderr, "%s\n", reading.error.c_str());
+        return statusBadInput;
+    }
+    return printed(reading.text);
+}
+
 int run(std::FILE *file, const std::string &source, Table kind)
 {
     talbrix::FileLines lines(file, talbrix::maxLineBytes);
@@ -170,6 +232,10 @@ int main(int argc, char **argv)
         std::fputs(usage, stdout);
         return std::fflush(stdout) == 0 ? statusOk : statusWriteError;
     }
+    if (argc == 4 && std::strcmp(argv[1], "--link") == 0)
+        return printLink(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--open-link") == 0)
+        return printCase(argv[2]);
     if (argc > 1 && std::strcmp(argv[1], "--decimal-comma") == 0) {
         decimalComma = true;
         --argc;
