@@ -1,5 +1,7 @@
 #include "lessonrun.h"
 
+#include "catalogue.h"
+#include "formtable.h"
 #include "recordedrun.h"
 #include "reference.h"
 #include "val.h"
@@ -159,50 +161,82 @@ std::vector<Verdict> judge(
 
 std::string taskText(const Task &task)
 {
+    // The form's own captions, as the student sees them on it.
+    const auto button = [](const char *name) { return std::string(form::named(form::buttons, name).caption); };
+    const auto option = [](const char *name) {
+        return std::string(form::named(form::labels, form::named(form::options, name).caption).caption);
+    };
     switch (task.kind) {
     case Task::Kind::Start:
-        return "Press Start.";
+        return textOf("lesson.task.press", { button("Command1") });
     case Task::Kind::Pause:
-        return "Press Pause.";
+        return textOf("lesson.task.press", { button("Command2") });
     case Task::Kind::Fibrillate:
-        return "Select Fibrillate.";
+        return textOf("lesson.task.select", { option("Option1") });
     case Task::Kind::Defibrillate:
-        return "Select Defibrillate.";
+        return textOf("lesson.task.select", { option("Option2") });
     case Task::Kind::HoldReference:
-        return "Hold the run as the reference.";
+        return textOf("lesson.task.hold-reference");
     case Task::Kind::ClearReference:
-        return "Clear the reference.";
+        return textOf("lesson.task.clear-reference");
     case Task::Kind::Beats:
-        return task.count == 1 ? "Let a beat pass." : "Let " + std::to_string(task.count) + " beats pass.";
+        return task.count == 1 ? textOf("lesson.task.one-beat") : textOf("lesson.task.beats", { std::to_string(task.count) });
     case Task::Kind::Settle:
-        return "Wait until the run has settled.";
+        return textOf("lesson.task.settle");
     case Task::Kind::SliderTo:
-        return "Move " + sliderLabel(task.slider) + " to " + std::to_string(task.position) + ".";
+        return textOf("lesson.task.slider-to", { sliderLabel(task.slider), std::to_string(task.position) });
     case Task::Kind::SliderUp:
-        return "Move " + sliderLabel(task.slider) + " to the right.";
+        return textOf("lesson.task.slider-up", { sliderLabel(task.slider) });
     case Task::Kind::SliderDown:
-        return "Move " + sliderLabel(task.slider) + " to the left.";
+        return textOf("lesson.task.slider-down", { sliderLabel(task.slider) });
     }
     return task.words;
 }
 
+namespace {
+
+// A direction word of an answer or an observation ("up") in the language in use.
+std::string directionText(std::string_view word)
+{
+    const auto direction = directionOf(word);
+    if (!direction)
+        return std::string(word);
+    switch (*direction) {
+    case Direction::Up:
+        return textOf("lesson.direction.up");
+    case Direction::Down:
+        return textOf("lesson.direction.down");
+    case Direction::Same:
+        return textOf("lesson.direction.same");
+    }
+    return std::string(word);
+}
+
+} // namespace
+
 std::string verdictText(const Prediction &prediction, const Verdict &verdict)
 {
-    const std::string mark = verdict.right ? " (right)" : " (not right)";
-    const std::string given = verdict.answer.empty() ? "no answer" : verdict.answer;
+    const std::string given = verdict.answer.empty() ? textOf("lesson.verdict.no-answer") : verdict.answer;
+    std::string text;
     switch (prediction.kind) {
     case Prediction::Kind::Direction:
-        return readoutName(*readoutOf(verdict.item)) + ": you said " + given + "; it went " + verdict.observed + mark;
+        text = textOf("lesson.verdict.direction",
+            { readoutName(*readoutOf(verdict.item)), verdict.answer.empty() ? given : directionText(given),
+                directionText(verdict.observed) });
+        break;
     case Prediction::Kind::Number:
-        return readoutName(prediction.readouts.front()) + ": you said " + given + "; it was " + verdict.observed + mark;
-    case Prediction::Kind::Choice:
+        text = textOf("lesson.verdict.number", { readoutName(prediction.readouts.front()), given, verdict.observed });
+        break;
+    case Prediction::Kind::Choice: {
+        std::string chosen = given;
+        for (const ChoiceOption &option : prediction.options)
+            if (option.key == verdict.answer)
+                chosen = textOf("lesson.verdict.quoted", { option.text });
+        text = textOf("lesson.verdict.choice", { chosen });
         break;
     }
-    std::string chosen = given;
-    for (const ChoiceOption &option : prediction.options)
-        if (option.key == verdict.answer)
-            chosen = "\"" + option.text + "\"";
-    return "You chose " + chosen + mark;
+    }
+    return textOf(verdict.right ? "lesson.verdict.right" : "lesson.verdict.wrong", { text });
 }
 
 std::string feedbackText(const Observation &observation, const std::vector<Verdict> &verdicts)

@@ -1,6 +1,7 @@
 #include "lessonpanel.h"
 
 #include "beatlog.h"
+#include "catalogue.h"
 #include "ml.h"
 
 #include <QAction>
@@ -24,6 +25,12 @@ namespace {
 QString fromStd(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+// A text of the catalogue in use (access-key markers kept: Qt reads them).
+QString shown(std::string_view key, std::initializer_list<std::string> arguments = {})
+{
+    return fromStd(textOf(key, arguments));
 }
 
 QString htmlOf(const std::vector<TextSpan> &spans)
@@ -58,8 +65,8 @@ LessonPanel::LessonPanel(Ml &window, QAction *saveResult)
     , m_verification(new QLabel(this))
     , m_page(new QWidget)
     , m_items(new QVBoxLayout(m_page))
-    , m_back(new QPushButton(tr("< &Back"), this))
-    , m_next(new QPushButton(tr("&Next >"), this))
+    , m_back(new QPushButton(shown("lesson.panel.back"), this))
+    , m_next(new QPushButton(shown("lesson.panel.next"), this))
 {
     setObjectName(QStringLiteral("lessonPanel"));
     m_heading->setObjectName(QStringLiteral("stepHeading"));
@@ -107,7 +114,7 @@ void LessonPanel::start(std::string lessonText, Lesson lesson, const std::string
     m_lessonText = std::move(lessonText);
     m_lesson.emplace(std::move(lesson), student);
     m_verification->hide();
-    setWindowTitle(tr("Lesson: %1").arg(fromStd(m_lesson->lesson().title)));
+    setWindowTitle(shown("lesson.window-title", { m_lesson->lesson().title }));
     showStep();
     watch();
 }
@@ -119,7 +126,7 @@ void LessonPanel::restore(std::string lessonText, LessonRun lesson, const QStrin
     m_verification->setText(verification);
     m_verification->setAccessibleName(verification);
     m_verification->show();
-    setWindowTitle(tr("Lesson: %1").arg(fromStd(m_lesson->lesson().title)));
+    setWindowTitle(shown("lesson.window-title", { m_lesson->lesson().title }));
     showStep();
     watch();
 }
@@ -182,7 +189,9 @@ void LessonPanel::showNavigation()
     const bool last = m_lesson->step() + 1 == m_lesson->stepCount();
     m_back->setEnabled(m_lesson->canGoBack());
     m_next->setEnabled(m_lesson->canGoNext());
-    m_next->setText(m_lesson->finished() && last ? tr("Finished") : last ? tr("&Finish") : tr("&Next >"));
+    m_next->setText(m_lesson->finished() && last ? shown("lesson.panel.finished")
+            : last                                ? shown("lesson.panel.finish")
+                                                  : shown("lesson.panel.next"));
 }
 
 // The page is made anew for the step; the control that had the focus gets
@@ -198,10 +207,8 @@ void LessonPanel::showStep()
         delete item;
     }
     const Step &step = m_lesson->lesson().steps[m_lesson->step()];
-    m_heading->setText(tr("Step %1 of %2: %3")
-                           .arg(m_lesson->step() + 1)
-                           .arg(m_lesson->stepCount())
-                           .arg(fromStd(step.title)));
+    m_heading->setText(shown("lesson.step-heading",
+        { std::to_string(m_lesson->step() + 1), std::to_string(m_lesson->stepCount()), step.title }));
     for (std::size_t i = 0; i < step.items.size(); ++i) {
         const StepItem &item = step.items[i];
         if (const auto *text = std::get_if<TextBlock>(&item))
@@ -217,10 +224,7 @@ void LessonPanel::showStep()
     }
     if (m_lesson->finished() && m_lesson->step() + 1 == m_lesson->stepCount()) {
         const auto [right, graded] = m_lesson->score();
-        auto *done = wrappedLabel(tr("You have finished the lesson: %1 of %2 right. Save your result to hand it in.")
-                                      .arg(right)
-                                      .arg(graded),
-            m_page);
+        auto *done = wrappedLabel(shown("lesson.score", { std::to_string(right), std::to_string(graded) }), m_page);
         done->setObjectName(QStringLiteral("lessonScore"));
         m_items->addWidget(done);
     }
@@ -242,10 +246,10 @@ void LessonPanel::addTask(const Task &task, std::size_t index)
     const bool here = m_lesson->step() == m_lesson->reached();
     const bool done = !here || m_lesson->done(index);
     const bool current = here && index == m_lesson->pending();
-    const QString text = fromStd(taskText(task));
-    auto *label = wrappedLabel(done ? tr("\u2611 Done: %1").arg(text)
-                                    : current ? tr("\u2610 Now: %1").arg(text)
-                                              : tr("\u2610 Then: %1").arg(text),
+    const std::string text = taskText(task);
+    auto *label = wrappedLabel(done ? shown("lesson.progress.done", { text })
+            : current               ? shown("lesson.progress.now", { text })
+                                    : shown("lesson.progress.then", { text }),
         m_page);
     label->setObjectName(QStringLiteral("task%1").arg(index));
     if (current) {
@@ -258,7 +262,7 @@ void LessonPanel::addTask(const Task &task, std::size_t index)
 
 void LessonPanel::addPrediction(const Prediction &prediction)
 {
-    auto *box = new QGroupBox(tr("Your prediction"), m_page);
+    auto *box = new QGroupBox(shown("lesson.prediction"), m_page);
     box->setObjectName(fromStd(prediction.id));
     const bool open = answerable(prediction.id);
     auto *grid = new QGridLayout(box);
@@ -286,8 +290,8 @@ void LessonPanel::addPrediction(const Prediction &prediction)
             grid->addWidget(new QLabel(name, box), row, 0);
             auto *group = new QButtonGroup(box);
             int column = 1;
-            for (const auto &[value, text] : { std::pair { "up", tr("Up") }, std::pair { "down", tr("Down") },
-                     std::pair { "same", tr("About the same") } }) {
+            for (const auto &[value, text] : { std::pair { "up", shown("lesson.answer.up") },
+                     std::pair { "down", shown("lesson.answer.down") }, std::pair { "same", shown("lesson.answer.same") } }) {
                 QRadioButton *button = choice(item, value, text, row, column++, group);
                 button->setAccessibleName(QStringLiteral("%1: %2").arg(name, text));
             }
@@ -326,7 +330,7 @@ void LessonPanel::addObservation(const Observation &observation)
     auto *label = wrappedLabel({}, m_page);
     label->setObjectName(fromStd("feedback_" + observation.prediction));
     if (!m_lesson->observation(observation.prediction)) {
-        label->setText(tr("Waiting for the run to show it..."));
+        label->setText(shown("lesson.waiting"));
     } else {
         const std::vector<Verdict> verdicts = m_lesson->verdicts(observation.prediction);
         QStringList lines;
@@ -335,7 +339,7 @@ void LessonPanel::addObservation(const Observation &observation)
         if (const std::string feedback = feedbackText(observation, verdicts); !feedback.empty())
             lines << QStringLiteral("<b>%1</b>").arg(fromStd(feedback).toHtmlEscaped());
         if (const std::string hint = hintText(observation, verdicts); !hint.empty())
-            lines << tr("Hint: %1").arg(fromStd(hint).toHtmlEscaped());
+            lines << fromStd(textOf("lesson.hint", { hint })).toHtmlEscaped();
         label->setText(lines.join(QStringLiteral("<br>")));
     }
     label->setAccessibleName(label->text());
@@ -346,7 +350,7 @@ void LessonPanel::addQuestion(const Question &question)
 {
     auto *edit = new QPlainTextEdit(m_page);
     edit->setObjectName(objectNameOf(question.id, "question"));
-    edit->setAccessibleName(tr("Your answer"));
+    edit->setAccessibleName(shown("lesson.your-answer"));
     edit->setTabChangesFocus(true);
     if (const Answer *given = m_lesson->answerTo(question.id, "-"))
         edit->setPlainText(fromStd(given->value));
