@@ -390,4 +390,28 @@ class Bridge {
   testSetTime(seconds) {
     this.module._talbrix_test_set_time(seconds);
   }
+
+  // --- Texts ---
+
+  /**
+   * Chooses the language of the texts around the form: the first of the
+   * preferences (BCP 47 tags, most preferred first) that ships, else English.
+   * @param {readonly string[]} preferred
+   * @returns {string} the tag of the language in use
+   */
+  useLanguage(preferred) {
+    return this.module.UTF8ToString(this.withBytes(new TextEncoder().encode(preferred.join('\n')),
+      (pointer, length) => this.module._talbrix_use_language(pointer, length)));
+  }
+
+  /**
+   * A text of the language in use, its %1, %2 ... filled from `values`.
+   * @param {string} key as in languages/en.texts
+   * @param {...(string|number)} values
+   * @returns {string}
+   */
+  textOf(key, ...values) {
+    return this.module.UTF8ToString(this.withBytes(new TextEncoder().encode([key, ...values.map((value) => String(value).replace(/\t/g, ' '))].join('\t')),
+      (pointer, length) => this.module._talbrix_catalogue_text(pointer, length)));
+  }
 }

@@ -21,6 +21,13 @@ class Lessons {
     this.back = /** @type {HTMLButtonElement} */ (element('lessonBack'));
     this.next = /** @type {HTMLButtonElement} */ (element('lessonNext'));
     this.dialog = /** @type {HTMLDialogElement} */ (element('lessonDialog'));
+    // The class's language: lang= in the address (it combines with the
+    // page's other parameters, ?embed&lang=de), else the browser's. The
+    // panel says which, for screen readers and hyphenation.
+    const asked = new URLSearchParams(location.search).get('lang');
+    this.section.lang = this.dialog.lang = this.bridge.useLanguage([...(asked ? [asked] : []), ...navigator.languages]);
+    /** A text of the catalogue in use. */
+    this.text = this.bridge.textOf.bind(this.bridge);
     this.back.addEventListener('click', () => this.goBack());
     this.next.addEventListener('click', () => this.goNext());
     element('saveResult').addEventListener('click', () => this.saveResult());
@@ -56,9 +63,10 @@ class Lessons {
 
   /**
    * A question in the page's own dialog (a sandboxed frame may not allow the
-   * browser's): resolves to the button pressed, and the text typed.
+   * browser's): resolves to the button pressed, by its key in `buttons`
+   * (Escape is the last one), and the text typed.
    * @param {string} question
-   * @param {string[]} buttons
+   * @param {string[]} buttons the buttons' text keys
    * @param {boolean} [withText]
    * @returns {Promise<{button: string, text: string}>}
    */
@@ -72,16 +80,16 @@ class Lessons {
     label.htmlFor = input.id;
     const row = create('div', null, 'buttons', dialog);
     return new Promise((resolve) => {
-      for (const caption of buttons) {
+      for (const key of buttons) {
         const button = /** @type {HTMLButtonElement} */ (create('button', null, null, row));
         button.type = 'button';
-        button.textContent = caption;
+        button.textContent = this.text(key);
         button.addEventListener('click', () => {
           dialog.close();
-          resolve({ button: caption, text: input.value.trim() });
+          resolve({ button: key, text: input.value.trim() });
         });
       }
-      dialog.addEventListener('cancel', () => resolve({ button: 'Cancel', text: '' }), { once: true });
+      dialog.addEventListener('cancel', () => resolve({ button: buttons[buttons.length - 1], text: '' }), { once: true });
       dialog.showModal();
       (withText ? input : /** @type {HTMLElement} */ (row.firstElementChild)).focus();
     });
@@ -91,11 +99,11 @@ class Lessons {
   async mayDiscardAnswers() {
     if (!this.bridge.lessonUnsaved())
       return true;
-    const { button } = await this.ask('The lesson has answers that are not saved. Save the result first?',
-      ['Save', 'Discard', 'Cancel']);
-    if (button === 'Save')
+    const { button } = await this.ask(this.text('lesson.unsaved-question'),
+      ['lesson.dialog.save', 'lesson.dialog.discard', 'lesson.dialog.cancel']);
+    if (button === 'lesson.dialog.save')
       this.saveResult();
-    return button !== 'Cancel';
+    return button !== 'lesson.dialog.cancel';
   }
 
   // The lessons that ship, to choose one from.
@@ -103,7 +111,7 @@ class Lessons {
     const lessons = this.bridge.lessons();
     const dialog = this.dialog;
     dialog.replaceChildren();
-    create('h2', null, null, dialog).textContent = 'Lessons';
+    create('h2', null, null, dialog).textContent = this.text('lesson.chooser.title');
     const list = create('ul', 'lessonList', null, dialog);
     const chosen = await new Promise((resolve) => {
       lessons.forEach((lesson, index) => {
@@ -112,11 +120,11 @@ class Lessons {
         button.type = 'button';
         button.textContent = lesson.title;
         button.addEventListener('click', () => resolve(index));
-        create('p', null, 'notes', item).textContent = 'For teachers: ' + lesson.notes.join(' ');
+        create('p', null, 'notes', item).textContent = this.text('lesson.chooser.notes', lesson.notes.join(' '));
       });
       const cancel = /** @type {HTMLButtonElement} */ (create('button', null, null, dialog));
       cancel.type = 'button';
-      cancel.textContent = 'Cancel';
+      cancel.textContent = this.text('lesson.dialog.cancel');
       cancel.addEventListener('click', () => resolve(-1));
       dialog.addEventListener('cancel', () => resolve(-1), { once: true });
       dialog.showModal();
@@ -141,9 +149,9 @@ class Lessons {
     let student = '';
     if (kind === 1) {
       const title = this.bridge.openingTitle();
-      const reply = await this.ask(`Lesson: ${title}. Your name, as your teacher will see it:`, ['OK', 'Cancel'], true);
+      const reply = await this.ask(this.text('lesson.name-question', title), ['lesson.dialog.ok', 'lesson.dialog.cancel'], true);
       student = reply.text;
-      if (reply.button !== 'OK' || !student)
+      if (reply.button !== 'lesson.dialog.ok' || !student)
         return false;
     }
     const opened = await this.runFiles.replay(name, this.bridge.lessonJob());
@@ -152,7 +160,8 @@ class Lessons {
     this.bridge.lessonBegin(student);
     this.section.hidden = false;
     this.render();
-    this.runFiles.say(kind === 1 ? `Opened the lesson "${this.bridge.lessonView().title}".` : `Opened "${name}".`);
+    this.runFiles.say(kind === 1 ? this.text('lesson.opened', this.bridge.lessonView().title)
+      : this.text('lesson.opened-result', name));
     return true;
   }
 
@@ -170,8 +179,8 @@ class Lessons {
     this.render();
     if (this.bridge.lessonView().step !== step)
       this.heading.focus();
-    if (finished && (await this.ask('You have finished the lesson. Save your result now, to hand it in?',
-      ['Save', 'Not now'])).button === 'Save')
+    if (finished && (await this.ask(this.text('lesson.finished-question'),
+      ['lesson.dialog.save', 'lesson.dialog.not-now'])).button === 'lesson.dialog.save')
       this.saveResult();
   }
 
@@ -199,7 +208,8 @@ class Lessons {
   showNavigation(view) {
     this.back.disabled = !view.canBack;
     this.next.disabled = !view.canNext;
-    this.next.textContent = view.finished && view.last ? 'Finished' : view.last ? 'Finish' : 'Next >';
+    this.next.textContent = this.text(view.finished && view.last ? 'lesson.panel.finished'
+      : view.last ? 'lesson.panel.finish' : 'lesson.panel.next');
   }
 
   // The step made anew; the control that had the focus gets it back.
@@ -208,15 +218,14 @@ class Lessons {
     if (!view)
       return;
     const focused = document.activeElement && this.items.contains(document.activeElement) ? document.activeElement.id : '';
-    this.heading.textContent = `Step ${view.step} of ${view.steps}: ${view.heading}`;
+    this.heading.textContent = this.text('lesson.step-heading', view.step, view.steps, view.heading);
     this.verification.textContent = view.verification;
     this.verification.hidden = !view.verification;
     this.items.replaceChildren();
     for (const item of view.items)
       this.show(item);
     if (view.finished && view.last)
-      create('p', 'lessonScore', null, this.items).textContent =
-        `You have finished the lesson: ${view.score[0]} of ${view.score[1]} right. Save your result to hand it in.`;
+      create('p', 'lessonScore', null, this.items).textContent = this.text('lesson.score', view.score[0], view.score[1]);
     this.showNavigation(view);
     const again = focused && document.getElementById(focused);
     if (again)
@@ -233,8 +242,8 @@ class Lessons {
     } else if (item.kind === 'task') {
       const line = create('p', null, 'task ' + item.state, parent);
       /** @type {Record<string, string>} */
-      const marks = { done: '\u2611 Done: ', now: '\u2610 Now: ', then: '\u2610 Then: ' };
-      line.textContent = marks[item.state] + item.text;
+      const marks = { done: 'lesson.progress.done', now: 'lesson.progress.now', then: 'lesson.progress.then' };
+      line.textContent = this.text(marks[item.state], item.text);
       line.dataset.task = item.words;
     } else if (item.kind === 'predict') {
       this.showPrediction(item, parent);
@@ -242,18 +251,18 @@ class Lessons {
       const box = create('div', 'feedback_' + item.id, 'feedback', parent);
       box.setAttribute('role', 'status');
       if (!item.made)
-        box.textContent = 'Waiting for the run to show it...';
+        box.textContent = this.text('lesson.waiting');
       for (const text of item.lines)
         create('p', null, null, box).textContent = text;
       if (item.feedback)
         create('strong', null, null, create('p', null, null, box)).textContent = item.feedback;
       if (item.hint)
-        create('p', null, null, box).textContent = 'Hint: ' + item.hint;
+        create('p', null, null, box).textContent = this.text('lesson.hint', item.hint);
     } else if (item.kind === 'question') {
       const area = /** @type {HTMLTextAreaElement} */ (create('textarea', item.id + '_question', null, parent));
       area.value = item.answer;
       area.readOnly = !item.open;
-      area.setAttribute('aria-label', 'Your answer');
+      area.setAttribute('aria-label', this.text('lesson.your-answer'));
       area.addEventListener('input', () => this.answer(item.id, '-', area.value));
     }
   }
@@ -265,7 +274,7 @@ class Lessons {
   showPrediction(item, parent) {
     const set = /** @type {HTMLFieldSetElement} */ (create('fieldset', item.id, 'prediction', parent));
     set.disabled = !item.open;
-    create('legend', null, null, set).textContent = 'Your prediction';
+    create('legend', null, null, set).textContent = this.text('lesson.prediction');
     /**
      * @param {string} row the answer's item
      * @param {string} value
@@ -282,14 +291,16 @@ class Lessons {
       input.addEventListener('change', () => input.checked && this.answer(item.id, row, value));
       label.append(' ' + caption);
     };
+    /** @type {Record<string, string>} */
+    const answerKeys = { up: 'lesson.answer.up', down: 'lesson.answer.down', same: 'lesson.answer.same' };
     if (item.type === 'direction') {
       for (const [row, name, answer] of item.rows) {
         const group = create('div', null, 'row', set);
         group.setAttribute('role', 'radiogroup');
         group.setAttribute('aria-label', name);
         create('span', null, null, group).textContent = name;
-        for (const [value, caption] of [['up', 'Up'], ['down', 'Down'], ['same', 'About the same']])
-          radio(row, value, caption, answer, group);
+        for (const value of ['up', 'down', 'same'])
+          radio(row, value, this.text(answerKeys[value]), answer, group);
       }
     } else if (item.type === 'number') {
       const [, name, answer] = item.rows[0];

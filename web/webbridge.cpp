@@ -6,6 +6,7 @@
 // and the new points, already as pixels and colours.
 
 #include "beatlog.h"
+#include "catalogue.h"
 #include "formjson.h"
 #include "jsonwriter.h"
 #include "lesson.h"
@@ -20,6 +21,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <exception>
@@ -582,8 +584,8 @@ EMSCRIPTEN_KEEPALIVE void talbrix_lesson_begin(const char *student, int length)
         lesson.run->restore(opened.result->answers, opened.check->marks, opened.check->observations,
             opened.result->reached, opened.result->finished);
         lesson.verification = opened.check->verified
-            ? "Verified: " + opened.result->student + "'s answers and every observation agree with the replayed run."
-            : "Not verified: " + opened.check->problem;
+            ? talbrix::textOf("lesson.verified", { opened.result->student })
+            : talbrix::textOf("lesson.not-verified", { opened.check->problem });
     } else {
         lesson.run.emplace(std::move(opened.lesson), std::string(student, static_cast<std::size_t>(length)));
         lesson.verification.clear();
@@ -737,6 +739,47 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_lesson_view()
     }
     json.close(']').close('}');
     return keep(json.take());
+}
+
+// --- Texts ---------------------------------------------------------------------
+
+namespace {
+std::string shownText; // the last text handed to the page, valid until the next
+}
+
+// Chooses the page's language from the preferences, BCP 47 tags one a line,
+// most preferred first (the address's lang=, then the browser's): returns the
+// tag of the catalogue now in use.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_use_language(const char *bytes, int length)
+{
+    std::vector<std::string> preferred;
+    const std::string_view lines(bytes, static_cast<std::size_t>(length));
+    for (std::size_t start = 0; start <= lines.size();) {
+        const std::size_t end = std::min(lines.find('\n', start), lines.size());
+        preferred.emplace_back(lines.substr(start, end - start));
+        start = end + 1;
+    }
+    talbrix::useTexts(talbrix::shippedTexts(talbrix::chooseLanguage(preferred, talbrix::shippedLanguages())));
+    shownText = talbrix::texts().language();
+    return shownText.c_str();
+}
+
+// "key\targument\t...": the text in the language in use, its placeholders
+// filled, without access-key markers (the page underlines no letter).
+EMSCRIPTEN_KEEPALIVE const char *talbrix_catalogue_text(const char *bytes, int length)
+{
+    const std::string_view request(bytes, static_cast<std::size_t>(length));
+    const std::size_t keyEnd = std::min(request.find('\t'), request.size());
+    std::vector<std::string> arguments;
+    for (std::size_t start = keyEnd + 1; start <= request.size();) {
+        const std::size_t end = std::min(request.find('\t', start), request.size());
+        arguments.emplace_back(request.substr(start, end - start));
+        start = end + 1;
+    }
+    // The markers go before the arguments come in: a lesson's title may hold an '&'.
+    shownText = talbrix::fillPlaceholders(
+        talbrix::withoutAccessKey(talbrix::texts().pattern(request.substr(0, keyEnd))), arguments);
+    return shownText.c_str();
 }
 
 } // extern "C"
