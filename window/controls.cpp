@@ -6,6 +6,7 @@
 #include "plotarea.h"
 #include "trackbar.h"
 #include "twips.h"
+#include "zoom.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -37,10 +38,10 @@ Qt::Alignment alignment(Align align)
     return Qt::AlignLeft;
 }
 
-QFont labelFont(form::Font size)
+QFont fontAt(int pixels, int zoom)
 {
     QFont font = QApplication::font();
-    font.setPixelSize(form::fontPixels(size));
+    font.setPixelSize(pixels * zoom);
     return font;
 }
 
@@ -67,7 +68,7 @@ QLabel *createLabel(QWidget &window, const form::Label &design)
     label->setAutoFillBackground(true);
     label->setForegroundRole(design.ink == Ink::ButtonText ? QPalette::ButtonText : QPalette::Highlight);
     if (design.font != form::Font::Default)
-        label->setFont(labelFont(design.font));
+        label->setFont(fontAt(form::fontPixels(design.font), 1));
     if (design.ink == Ink::HighlightTextOnMenu)
         applyMenuColour(*label);
     return label;
@@ -120,10 +121,10 @@ QRadioButton *createOption(QWidget &window, const form::Option &design)
     return option;
 }
 
-void createLabels(QWidget &window)
+void createLabels(QWidget &window, Controls &controls)
 {
     for (const form::Label &design : form::labels)
-        createLabel(window, design);
+        controls.labels.push_back(createLabel(window, design));
 }
 
 void createWindowLines(QWidget &window, Controls &controls)
@@ -189,10 +190,34 @@ void applyMenuColour(QLabel &label)
     label.setPalette(palette);
 }
 
+void zoomControls(QWidget &window, const Controls &controls, int zoom)
+{
+    // Every control without a font of its own follows the window's; at 100 %
+    // the window takes the application's again, as it was created.
+    window.setFont(zoom == 1 ? QFont() : fontAt(form::fontPixels(form::Font::Default), zoom));
+    for (std::size_t index = 0; index < controls.labels.size(); ++index) {
+        const form::Label &design = form::labels.at(index);
+        QLabel *label = controls.labels.at(index);
+        label->setGeometry(zoomed(tw(design.rect), zoom));
+        if (design.font != form::Font::Default)
+            label->setFont(fontAt(form::fontPixels(design.font), zoom));
+    }
+    controls.picture1->setGeometry(zoomed(tw(form::picture1.rect), zoom));
+    controls.picture1->setZoom(zoom);
+    for (std::size_t index = 0; index < controls.texts.size(); ++index)
+        controls.texts.at(index)->setGeometry(zoomed(tw(form::texts.at(index).rect), zoom));
+    for (std::size_t index = 0; index < controls.sliders.size(); ++index)
+        controls.sliders.at(index)->setGeometry(zoomed(tw(form::sliders.at(index).rect), zoom));
+    controls.command1->setGeometry(zoomed(tw(form::named(form::buttons, "Command1").rect), zoom));
+    controls.command2->setGeometry(zoomed(tw(form::named(form::buttons, "Command2").rect), zoom));
+    controls.option1->setGeometry(zoomed(tw(form::named(form::options, "Option1").rect), zoom));
+    controls.option2->setGeometry(zoomed(tw(form::named(form::options, "Option2").rect), zoom));
+}
+
 Controls createControls(QWidget &window)
 {
     Controls controls;
-    createLabels(window);
+    createLabels(window, controls);
     controls.menuColouredLabel
         = window.findChild<QLabel *>(QLatin1String(form::named(form::labels, "Label26").name));
     createWindowLines(window, controls);

@@ -29,6 +29,7 @@ struct Controls {
     QRadioButton *option2 = nullptr; // defibrillate
     PlotArea *picture1 = nullptr;
     QLabel *menuColouredLabel = nullptr; // Label26, on the menu colour
+    std::vector<QLabel *> labels; // in the order of the form's table
     std::vector<LineControl *> windowLines; // the 13 lines on the window itself
 
     QLineEdit *text(Readout readout) const { return texts.at(static_cast<std::size_t>(readout) - 1); }
@@ -39,6 +40,11 @@ struct Controls {
 // stacking (labels lowest, so the controls they overlap cover them), tab
 // order and accessible names, and gives Text1 the focus.
 Controls createControls(QWidget &window);
+
+// Places and sizes every control at a whole zoom (1 is the form as designed):
+// its rectangle and its font grown by the factor, so that text is drawn anew
+// at the larger size. The window's own lines and size are the window's job.
+void zoomControls(QWidget &window, const Controls &controls, int zoom);
 
 // Label26 sits on the scheme's menu colour, which is not a role of the
 // window's own palette; call again when the colour scheme changes.

@@ -1,11 +1,11 @@
 #include "linecontrol.h"
 
 #include "twips.h"
+#include "zoom.h"
 
 #include <QColor>
 #include <QPainter>
 #include <QPalette>
-#include <QPen>
 #include <QRect>
 
 #include <algorithm>
@@ -39,33 +39,39 @@ QColor LineControl::colour(const QPalette &palette) const
     return QColor(0, 0, 0);
 }
 
-void LineControl::paint(QPainter &painter, const QPalette &palette, QPoint origin, const QRect &clip) const
+// Every line is a rectangle of whole pixels, so that at any zoom it covers
+// exactly the pixels it covers at 100 %, each grown to a square.
+QRect LineControl::pixels() const
 {
-    const QPoint from = origin + tw(m_twips.p1());
-    const QPoint to = origin + tw(m_twips.p2());
-    const QColor penColour = colour(palette);
-
+    const QPoint from = tw(m_twips.p1());
+    const QPoint to = tw(m_twips.p2());
+    const QPoint topLeft(std::min(from.x(), to.x()), std::min(from.y(), to.y()));
+    const QPoint bottomRight(std::max(from.x(), to.x()), std::max(from.y(), to.y()));
     if (m_width == 1) {
-        // A one-pixel line covers both of its end points; fillRect keeps it
-        // exactly on the pixel grid at any display scale.
-        const QPoint topLeft(std::min(from.x(), to.x()), std::min(from.y(), to.y()));
-        const QPoint bottomRight(std::max(from.x(), to.x()), std::max(from.y(), to.y()));
-        const QRect pixels = QRect(topLeft, bottomRight) & clip;
-        if (!pixels.isEmpty())
-            painter.fillRect(pixels, penColour);
+        // A one-pixel line covers both of its end points.
+        return QRect(topLeft, bottomRight);
+    }
+    // Thick lines are the short vertical marks, drawn as a flat-capped pen
+    // would: from the upper end point to just above the lower one, centred on
+    // x (x - 1 .. x + 1 at width 3, x - 2 .. x + 1 at width 4).
+    Q_ASSERT(from.x() == to.x());
+    return QRect(topLeft.x() - m_width / 2, topLeft.y(), m_width, bottomRight.y() - topLeft.y());
+}
+
+void LineControl::paint(QPainter &painter, const QPalette &palette, QPoint origin, const QRect &clip, int zoom) const
+{
+    const QRect shown = zoomed(pixels(), zoom).translated(origin) & clip;
+    if (shown.isEmpty())
+        return;
+    if (!m_invertsBeneath) {
+        painter.fillRect(shown, colour(palette));
         return;
     }
-
-    // Thick lines are the short vertical marks: a flat cap keeps them to
-    // exactly their end points, centred on x.
-    painter.save();
-    painter.setClipRect(clip, Qt::IntersectClip);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    if (m_invertsBeneath)
-        painter.setCompositionMode(QPainter::RasterOp_SourceOrNotDestination);
-    painter.setPen(QPen(penColour, m_width, Qt::SolidLine, Qt::FlatCap));
-    painter.drawLine(from, to);
-    painter.restore();
+    // Pen OR NOT destination: a black mark shows darker over any ground.
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::RasterOp_SourceOrNotDestination);
+    painter.fillRect(shown, colour(palette));
+    painter.setCompositionMode(mode);
 }
 
 } // namespace talbrix

@@ -29,9 +29,12 @@ public:
     int width() const { return m_width; }
     bool invertsBeneath() const { return m_invertsBeneath; }
 
-    // Paints the line with its container's pixel origin at origin, clipped to
-    // clip (both in the painter's logical pixels).
-    void paint(QPainter &painter, const QPalette &palette, QPoint origin, const QRect &clip) const;
+    // The pixels the line covers at 100 %, from its container's origin.
+    QRect pixels() const;
+
+    // Paints the line at a zoom with its container's pixel origin at origin,
+    // clipped to clip (both in the painter's logical pixels).
+    void paint(QPainter &painter, const QPalette &palette, QPoint origin, const QRect &clip, int zoom = 1) const;
 
 private:
     QColor colour(const QPalette &palette) const;

@@ -8,9 +8,11 @@
 #include "plotarea.h"
 #include "plotpixels.h"
 #include "runkeeper.h"
+#include "runmenu.h"
 #include "runtimeerror.h"
 #include "trackbar.h"
 #include "twips.h"
+#include "zoom.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,6 +27,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTimer>
 
 #include <exception>
@@ -34,6 +37,17 @@ namespace talbrix {
 namespace {
 
 constexpr QSize clientSize(tw(form::window.width), tw(form::window.height));
+
+// Where the zoom is remembered between sessions: ~/.config/talbrix/talbrix.conf
+// on Linux, the key holding percent (100, 200 or 300).
+constexpr char settingsOrganisation[] = "talbrix";
+constexpr char settingsApplication[] = "talbrix";
+constexpr char zoomKey[] = "window/zoomPercent";
+
+QSettings settings()
+{
+    return QSettings(QLatin1String(settingsOrganisation), QLatin1String(settingsApplication));
+}
 
 // One tick advances the model by 0.01 s, so a 10 ms period runs it in real
 // time. A precise timer keeps the period's phase, so firings neither drift
@@ -67,6 +81,7 @@ Ml::Ml(QWidget *parent)
     createTimer();
     m_runKeeper = new RunKeeper(*this);
     connectHandlers();
+    connectZoomCommands();
     Form_Load();
 }
 
@@ -88,6 +103,47 @@ void Ml::connectHandlers()
     connect(m_controls.option1, &QRadioButton::toggled, this, &Ml::controlsChanged);
     connect(m_controls.option2, &QRadioButton::toggled, this, &Ml::controlsChanged);
     connect(m_controls.heartRate(), &QLineEdit::textEdited, this, &Ml::controlsChanged);
+}
+
+// The run menu is the run keeper's; the zoom is the window's own.
+void Ml::connectZoomCommands()
+{
+    const RunMenu *menu = findChild<RunMenu *>(QString(), Qt::FindDirectChildrenOnly);
+    Q_ASSERT(menu);
+    connect(menu->zoomIn(), &QAction::triggered, this, &Ml::zoomIn);
+    connect(menu->zoomOut(), &QAction::triggered, this, &Ml::zoomOut);
+    connect(menu->actualSize(), &QAction::triggered, this, &Ml::actualSize);
+    menu->zoomOut()->setEnabled(false);
+}
+
+void Ml::setZoom(int zoom)
+{
+    zoom = clampedZoom(zoom);
+    const RunMenu *menu = findChild<RunMenu *>(QString(), Qt::FindDirectChildrenOnly);
+    menu->zoomIn()->setEnabled(zoom < maximumZoom);
+    menu->zoomOut()->setEnabled(zoom > minimumZoom);
+    if (zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    markZoom(*this, zoom);
+    zoomControls(*this, m_controls, zoom);
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize(clientSize * zoom);
+    update();
+    if (m_remembersZoom)
+        settings().setValue(QLatin1String(zoomKey), zoom * 100);
+}
+
+// A damaged or hand-edited setting gives the nearest zoom there is. Only the
+// program started from its command line remembers its zoom, so that a window
+// made by a test or a tool leaves the user's setting alone.
+void Ml::restoreZoom()
+{
+    m_remembersZoom = true;
+    bool isNumber = false;
+    const int percent = settings().value(QLatin1String(zoomKey), 100).toInt(&isNumber);
+    if (isNumber)
+        setZoom((percent + 50) / 100);
 }
 
 void Ml::setErrorReporter(ErrorReporter reporter)
@@ -175,6 +231,7 @@ void Ml::clearReference()
 
 void Ml::openFromCommandLine(const QStringList &arguments)
 {
+    restoreZoom();
     if (arguments.size() < 2)
         return;
     if (arguments.size() > 2) {
@@ -336,7 +393,7 @@ void Ml::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     for (const LineControl *line : m_controls.windowLines)
-        line->paint(painter, palette(), QPoint(0, 0), event->rect());
+        line->paint(painter, palette(), QPoint(0, 0), event->rect(), m_zoom);
 }
 
 // A run with ticks since it was opened or saved is not thrown away unasked.

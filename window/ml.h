@@ -37,8 +37,9 @@ public:
     void setErrorReporter(ErrorReporter reporter);
     void setBeep(Beep beep);
 
-    // Replays a scenario file into the window, as Open Scenario does; the one
-    // file named on the command line opens once the window is shown.
+    // The program's start, once the window is shown: the zoom the last
+    // session left (see setZoom), then the one file named on the command line
+    // replayed into the window, as Open Scenario does.
     void openFromCommandLine(const QStringList &arguments);
     RunKeeper &runKeeper() { return *m_runKeeper; }
 
@@ -79,6 +80,13 @@ public:
     ControlSettings controlSettings() const override;
     std::string readoutText(Readout readout) const override;
 
+    // The form's zoom, a whole factor from 1 (100 %, as designed) to 3; out
+    // of range it is clamped. The window grows or shrinks to fit (unless
+    // maximised or full screen); the run, its trace and the timer go on
+    // untouched. The program remembers it for its next start.
+    int zoom() const { return m_zoom; }
+    void setZoom(int zoom);
+
 Q_SIGNALS:
     // A tick crossed a beat boundary, or the run was replaced.
     void beatLogged();
@@ -93,6 +101,9 @@ public Q_SLOTS:
     void Command1_Click();
     void Command2_Click();
     void Timer1_Timer();
+    void zoomIn() { setZoom(m_zoom + 1); }
+    void zoomOut() { setZoom(m_zoom - 1); }
+    void actualSize() { setZoom(1); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -105,6 +116,8 @@ private:
     void Form_Load();
     void createTimer();
     void connectHandlers();
+    void connectZoomCommands();
+    void restoreZoom();
     template <typename Handler>
     void runGuarded(Handler handler);
     void endWithRunTimeError(const QString &errorName);
@@ -116,6 +129,8 @@ private:
     RecordedRun m_run;
     ErrorReporter m_reportError;
     Beep m_beep;
+    int m_zoom = 1;
+    bool m_remembersZoom = false;
 };
 
 } // namespace talbrix

@@ -1,5 +1,7 @@
 #include "pinnedstyle.h"
 
+#include "zoom.h"
+
 #include <QPainter>
 #include <QStyleOptionSlider>
 
@@ -20,6 +22,25 @@ int PinnedStyle::styleHint(
         return Qt::LeftButton;
     default:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+}
+
+// An option's circle and a slider's tick marks are drawn to these measures;
+// grown with the zoom, they keep their proportions to the control's grown
+// rectangle. The slider's thumb and channel stay as they are: Fusion sizes
+// them without asking for the widget, and the tick marks' spacing follows the
+// thumb's length, so growing that alone would move them off the positions the
+// thumb stops at. At 100 % nothing changes.
+int PinnedStyle::pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const
+{
+    const int base = QProxyStyle::pixelMetric(metric, option, widget);
+    switch (metric) {
+    case PM_SliderTickmarkOffset:
+    case PM_ExclusiveIndicatorWidth:
+    case PM_ExclusiveIndicatorHeight:
+        return base * zoomOf(widget);
+    default:
+        return base;
     }
 }
 

@@ -3,7 +3,9 @@
 #include "formtable.h"
 #include "linecontrol.h"
 #include "plotpixels.h"
+#include "zoom.h"
 
+#include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
@@ -64,7 +66,7 @@ void PlotArea::plotPoint(std::int16_t x, std::int16_t y)
     if (!pixel)
         return;
     m_points.setPixelColor(pixel->column, pixel->row, m_drawColour);
-    m_newPoints |= QRect(contentsRect().topLeft() + QPoint(pixel->column, pixel->row), QSize(1, 1));
+    m_newPoints |= QRect(contentsRect().topLeft() + QPoint(pixel->column, pixel->row) * m_zoom, QSize(m_zoom, m_zoom));
     if (!m_sinceShown.isValid() || m_sinceShown.nsecsElapsed() >= m_frameNanoseconds) {
         showNewPoints();
     } else if (!m_showLater.isActive()) {
@@ -121,12 +123,39 @@ void PlotArea::clearReference()
     update(contentsRect());
 }
 
+void PlotArea::setZoom(int zoom)
+{
+    m_zoom = clampedZoom(zoom);
+    // QFrame keeps its contents inside margins as wide as its border; grown,
+    // they put the drawing area at 2 x zoom. The border itself QFrame would
+    // still draw two pixels wide, at the edge of the margins: at a zoom it is
+    // drawn here instead.
+    const int margin = form::picture1.border * m_zoom;
+    setContentsMargins(margin, margin, margin, margin);
+    m_border = QImage();
+    m_newPoints = QRect();
+    update();
+}
+
+QRect PlotArea::logicalPixels(const QRect &widgetPixels) const
+{
+    const QRect inArea = widgetPixels.translated(-contentsRect().topLeft());
+    return QRect(QPoint(inArea.left() / m_zoom, inArea.top() / m_zoom),
+        QPoint(inArea.right() / m_zoom, inArea.bottom() / m_zoom));
+}
+
 void PlotArea::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect();
     // Nearly every paint is a tick's two new points, far from the border.
-    if (!area.contains(event->rect()))
-        QFrame::paintEvent(event);
+    if (!area.contains(event->rect())) {
+        if (m_zoom == 1) {
+            QFrame::paintEvent(event);
+        } else {
+            QPainter painter(this);
+            paintZoomedBorder(painter);
+        }
+    }
 
     const QRect dirty = event->rect() & area;
     if (dirty.isEmpty())
@@ -134,10 +163,41 @@ void PlotArea::paintEvent(QPaintEvent *event)
 
     QPainter painter(this);
     for (const LineControl *line : m_grid)
-        line->paint(painter, palette(), area.topLeft(), dirty);
+        line->paint(painter, palette(), area.topLeft(), dirty, m_zoom);
+    // Whole logical pixels around the dirty ones; the paint is clipped to
+    // what is dirty.
+    const QRect source = logicalPixels(dirty);
+    const QRect target = zoomed(source, m_zoom).translated(area.topLeft());
     if (m_holdsReference)
-        painter.drawImage(dirty, m_reference, dirty.translated(-area.topLeft()));
-    painter.drawImage(dirty, m_points, dirty.translated(-area.topLeft()));
+        painter.drawImage(target, m_reference, source);
+    painter.drawImage(target, m_points, source);
+}
+
+// The border as QFrame draws it at 100 %, from a twin of the same style and
+// palette, grown without smoothing; drawn again only after a zoom or a change
+// of colour scheme.
+void PlotArea::paintZoomedBorder(QPainter &painter)
+{
+    if (m_border.isNull()) {
+        QFrame twin;
+        twin.setFrameStyle(frameStyle());
+        twin.setPalette(palette());
+        twin.resize(size() / m_zoom);
+        m_border = QImage(twin.size(), QImage::Format_ARGB32_Premultiplied);
+        m_border.fill(Qt::transparent);
+        twin.render(&m_border, QPoint(), QRegion(), QWidget::RenderFlags());
+    }
+    painter.save();
+    painter.setClipRegion(QRegion(rect()) - QRegion(contentsRect()));
+    painter.drawImage(rect(), m_border);
+    painter.restore();
+}
+
+void PlotArea::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        m_border = QImage();
+    QFrame::changeEvent(event);
 }
 
 } // namespace talbrix

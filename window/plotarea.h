@@ -38,6 +38,12 @@ class LineControl;
 //
 // A held reference is a second image of the same size, painted between the
 // grid and the points; with none held nothing of it is painted at all.
+//
+// At a zoom the widget grows by the whole factor and everything in it is
+// painted from the same logical data: the images scaled without smoothing
+// (each point a square of zoom x zoom pixels), the grid lines and the sunken
+// border as the pixels they cover at 100 %, each grown to a square. Zooming
+// touches neither image, so no point is lost.
 class PlotArea : public QFrame {
     Q_OBJECT
 
@@ -52,18 +58,27 @@ public:
     void setReference(const std::vector<SweepPoint> &sweep);
     void clearReference();
     bool holdsReference() const { return m_holdsReference; }
+    // Draws at a whole zoom (1 to 3); the caller sets the geometry to match.
+    void setZoom(int zoom);
 
     QColor drawColour() const { return m_drawColour; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createGrid();
     void showNewPoints();
+    void paintZoomedBorder(QPainter &painter);
+    // The pixels of the drawing area (in widget pixels) that show a square of
+    // logical pixels, and that square's logical pixels.
+    QRect logicalPixels(const QRect &widgetPixels) const;
 
     QImage m_points;
     QImage m_reference;
+    QImage m_border; // the sunken border at 100 %, painted grown at a zoom
+    int m_zoom = 1;
     bool m_holdsReference = false;
     QRect m_newPoints; // set since last shown, in widget pixels
     QElapsedTimer m_sinceShown;

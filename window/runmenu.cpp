@@ -33,8 +33,18 @@ RunMenu::RunMenu(QWidget &window)
         return addAction("lessons", tr("L&essons..."), QKeySequence(Qt::CTRL | Qt::Key_L));
     }())
     , m_saveResult(addAction("saveResult", tr("Save &Result..."), {}))
+    , m_zoomIn([this] {
+        addSeparator();
+        return addAction("zoomIn", tr("Zoom &In"), QKeySequence(QKeySequence::ZoomIn));
+    }())
+    , m_zoomOut(addAction("zoomOut", tr("Zoom &Out"), QKeySequence(QKeySequence::ZoomOut)))
+    , m_actualSize(addAction("actualSize", tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0)))
 {
     setObjectName(QStringLiteral("runMenu"));
+    // Ctrl+= is Ctrl+Plus without the Shift that most layouts need for "+";
+    // the keypad's plus and minus come as the same keys with the keypad
+    // modifier, which shortcuts look past.
+    m_zoomIn->setShortcuts({ QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal) });
 }
 
 // Between the run's files and what is shown beside the form.

@@ -34,6 +34,10 @@ public:
     QAction *saveComparison() const { return m_saveComparison; }
     QAction *lessons() const { return m_lessons; }
     QAction *saveResult() const { return m_saveResult; }
+    // The form's zoom for a projector: in, out, and back to 100 %.
+    QAction *zoomIn() const { return m_zoomIn; }
+    QAction *zoomOut() const { return m_zoomOut; }
+    QAction *actualSize() const { return m_actualSize; }
 
     // The menu at a global position; the Menu key and Shift+F10 show it at the
     // focused control's centre. Nothing shows while the commands are held.
@@ -61,6 +65,9 @@ private:
     QAction *m_saveComparison;
     QAction *m_lessons;
     QAction *m_saveResult;
+    QAction *m_zoomIn;
+    QAction *m_zoomOut;
+    QAction *m_actualSize;
     bool m_held = false;
 };
 
