@@ -230,10 +230,14 @@ std::vector<std::string> catalogueProblems(const Catalogue &english, const Catal
     for (const auto &[key, text] : english.entries()) {
         const std::string *translated = other.find(key);
         if (!translated) {
-            problems.push_back(key + ": missing (English: " + text + ")");
+            std::string problem = key;
+            problem.append(": missing (English: ").append(text).append(")");
+            problems.push_back(std::move(problem));
         } else if (placeholdersOf(*translated) != placeholdersOf(text)) {
-            problems.push_back(key + ": placeholders " + placeholderList(placeholdersOf(*translated)) + ", English has "
-                + placeholderList(placeholdersOf(text)));
+            std::string problem = key;
+            problem.append(": placeholders ").append(placeholderList(placeholdersOf(*translated)));
+            problem.append(", English has ").append(placeholderList(placeholdersOf(text)));
+            problems.push_back(std::move(problem));
         }
     }
     std::map<std::string, std::string, std::less<>> keyOwners; // "dialog\tletter" -> key
@@ -246,8 +250,11 @@ std::vector<std::string> catalogueProblems(const Catalogue &english, const Catal
         if (letter.empty())
             continue;
         const auto [owner, added] = keyOwners.emplace(std::string(dialogOf(key)) + '\t' + letter, key);
-        if (!added)
-            problems.push_back(key + ": access key '" + letter + "' is " + owner->second + "'s too");
+        if (!added) {
+            std::string problem = key;
+            problem.append(": access key '").append(letter).append("' is ").append(owner->second).append("'s too");
+            problems.push_back(std::move(problem));
+        }
     }
     return problems;
 }

@@ -2,17 +2,22 @@
 // order, as in the desktop window, then on to the run commands and back to
 // the form; Ctrl+O and Ctrl+S open and save as on the desktop, every command
 // has the browser's access key (Alt or Alt+Shift with its letter), and
-// Escape cancels a long open or table.
+// Escape cancels a long open or table, or else ends "Fit". In another page's
+// frame the round does not close: Tab leaves the frame at either end, as it
+// must for the page around it to be usable from the keyboard.
 'use strict';
 
 class Keyboard {
   /**
    * @param {Simulator} simulator
    * @param {RunFiles} runFiles
+   * @param {ScaleCommands} scaleCommands
    */
-  constructor(simulator, runFiles) {
+  constructor(simulator, runFiles, scaleCommands) {
     this.form = simulator.view.tabOrder;
     this.runFiles = runFiles;
+    this.scaleCommands = scaleCommands;
+    this.closedRound = !framed();
     document.addEventListener('keydown', (event) => this.onKey(event));
   }
 
@@ -21,7 +26,8 @@ class Keyboard {
     /** @type {NodeListOf<HTMLElement>} */
     const after = document.querySelectorAll(
       '#commands button, #beats select, #beats button, #lesson input, #lesson textarea, #lesson button');
-    return [...this.form, ...[...after].filter((element) => element.offsetParent !== null)];
+    return [...this.form,
+      ...[...after].filter((element) => element.offsetParent !== null && !(element instanceof HTMLButtonElement && element.disabled))];
   }
 
   /** @param {KeyboardEvent} event */
@@ -29,7 +35,10 @@ class Keyboard {
     if (event.key === 'Escape' && this.runFiles.busy) {
       event.preventDefault();
       this.runFiles.cancel();
-    } else if (event.key === 'Tab' && !(event.altKey || event.ctrlKey || event.metaKey)) {
+    } else if (event.key === 'Escape' && this.scaleCommands.scale.fitted) {
+      event.preventDefault();
+      this.scaleCommands.setFitted(false);
+    } else if (event.key === 'Tab' && this.closedRound && !(event.altKey || event.ctrlKey || event.metaKey)) {
       // Within the round the page's own order holds; only its two ends join.
       const stops = this.stops();
       const first = stops[0], last = stops[stops.length - 1];

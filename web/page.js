@@ -35,8 +35,10 @@ class Simulator {
       this.updateView();
     });
     this.updateView();
-    this.texts[0].focus();
-    this.watchScale();
+    // In another page's frame the focus stays where the reader has it: taking
+    // it would scroll the course page to the frame and take the keys too.
+    if (!framed())
+      this.texts[0].focus();
     requestAnimationFrame(() => {
       root.dataset.firstFrame = performance.now().toFixed(1);
     });
@@ -44,27 +46,6 @@ class Simulator {
 
   get running() {
     return this.clock.running;
-  }
-
-  // A zoom changes the device pixel ratio: the points are drawn again from
-  // the model's record, one crisp CSS pixel each. The ratio can change with
-  // no resize (or the resize can come before it), so the ratio itself is
-  // watched too, and, as a backstop where neither event comes, looked at
-  // twice a second.
-  watchScale() {
-    const redraw = () => this.plot.update(this.bridge);
-    window.addEventListener('resize', redraw);
-    const watch = () => {
-      matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
-        redraw();
-        watch();
-      }, { once: true });
-    };
-    watch();
-    setInterval(() => {
-      if ((window.devicePixelRatio || 1) !== this.plot.scale)
-        redraw();
-    }, 500);
   }
 
   // Start: the beep, then the clock; pressing it again while running only
@@ -156,7 +137,7 @@ let tonesPlaying = 0;
 function beep() {
   try {
     const context = audio = audio || new AudioContext();
-    context.resume();
+    context.resume().catch(() => {}); // refused where the page may not sound: silence
     const oscillator = context.createOscillator();
     const gain = context.createGain();
     oscillator.frequency.value = 880;
@@ -182,9 +163,15 @@ function beep() {
     const beats = new BeatPanel(simulator, runFiles);
     runFiles.addCommand('showBeats', 'Beats and Reference...', null, 'b', () => beats.toggle());
     const lessons = new Lessons(simulator, runFiles);
-    new Keyboard(simulator, runFiles);
+    // The page's scale: a change of it, or of the browser's, draws the
+    // points again from the model's record.
+    const scale = new PageScale(/** @type {HTMLElement} */ (document.querySelector('main')), simulator.view.root,
+      runFiles.bar, () => simulator.plot.update(bridge));
+    const scaleCommands = new ScaleCommands(runFiles, scale);
+    scale.apply();
+    const keyboard = new Keyboard(simulator, runFiles, scaleCommands);
     // For tests and scripts that measure the page.
-    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats, lessons }) });
+    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats, lessons, scale, keyboard }) });
     document.documentElement.dataset.ready = 'true';
   }, (error) => {
     status.textContent = 'Talbrix could not start: ' + error;

@@ -1,4 +1,4 @@
-// A picture of the window as shown, at the screen's scale: the form drawn
+// A picture of the window as shown, at the screen's scale and the page's: the form drawn
 // from a copy of its elements (the trace's canvases as images, the boxes'
 // and option buttons' present state as attributes), as the page shows it.
 'use strict';
@@ -34,7 +34,7 @@ async function pictureOf(root) {
   const image = new Image();
   image.src = 'data:image/svg+xml;charset=utf-8,' + encodeURIComponent(svg);
   await image.decode();
-  const scale = window.devicePixelRatio || 1;
+  const scale = deviceScale(); // as shown: a page fitted to its window gives a larger picture
   const canvas = document.createElement('canvas');
   canvas.width = Math.round(width * scale);
   canvas.height = Math.round(height * scale);

@@ -1,4 +1,4 @@
-// The plot, Picture1: the model's points as whole CSS pixels above the
+// The plot, Picture1: the model's points as whole form pixels above the
 // grid, one crisp square of device pixels each at any zoom, drawn again from
 // the model's record when the scale changes.
 'use strict';
@@ -62,10 +62,12 @@ class Plot {
       this.area.appendChild(strip.canvas);
   }
 
-  // Keeps one backing pixel per device pixel, so a point is one crisp CSS
-  // pixel at any zoom; returns true when the strips had to be redrawn.
+  // Keeps one backing pixel per device pixel, so a point is one crisp form
+  // pixel at any zoom, the browser's and the page's together (a whole
+  // square of device pixels when they multiply to a whole number, as the
+  // page's own scale sees to); returns true when the strips had to be redrawn.
   fitScale() {
-    const scale = window.devicePixelRatio || 1;
+    const scale = deviceScale();
     if (scale === this.scale)
       return false;
     this.scale = scale;

@@ -34,6 +34,7 @@ TRACE = os.environ.get("TALBRIX_TRACE", "build/dev/tools/talbrix-trace")
 
 # The run commands after the form, in the order Tab reaches them.
 COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture", "showBeats", "lessons"]
+COMMANDS += ["fit", "fullScreen"]  # the page's scale, after every other command
 
 driver = None
 profile = None
