@@ -401,6 +401,50 @@ class Bridge {
    */
   useLanguage(preferred) {
     return this.module.UTF8ToString(this.withBytes(new TextEncoder().encode(preferred.join('\n')),
+  // --- A case by link ---
+
+  /** The open lesson's text, or "" when none is open. */
+  lessonText() {
+    return this.module.UTF8ToString(this.module._talbrix_lesson_text());
+  }
+
+  /**
+   * The page's address with `text` as its case.
+   * @param {string} address
+   * @param {string} text
+   */
+  caseLink(address, text) {
+    const encoder = new TextEncoder();
+    return this.withBytes(encoder.encode(address), (addressAt, addressLength) =>
+      this.withBytes(encoder.encode(text), (textAt, textLength) =>
+        this.module.UTF8ToString(this.module._talbrix_case_link(addressAt, addressLength, textAt, textLength))));
+  }
+
+  /**
+   * The case an address carries: null for an address without one, else its
+   * text or why it cannot be read.
+   * @param {string} address
+   * @returns {{ text: string, error: string } | null}
+   */
+  readCaseLink(address) {
+    const found = this.withBytes(new TextEncoder().encode(address),
+      (pointer, length) => this.module._talbrix_read_case_link(pointer, length));
+    if (found !== 1)
+      return null;
+    return {
+      text: this.module.UTF8ToString(this.module._talbrix_case_link_text()),
+      error: this.module.UTF8ToString(this.module._talbrix_case_link_error()),
+    };
+  }
+
+  /**
+   * What to say beside a link of `characters` characters; "" when it is short.
+   * @param {number} characters
+   */
+  longLinkWord(characters) {
+    return this.module.UTF8ToString(this.module._talbrix_long_link_word(characters));
+  }
+
       (pointer, length) => this.module._talbrix_use_language(pointer, length)));
   }
 

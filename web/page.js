@@ -163,6 +163,7 @@ function beep() {
     const beats = new BeatPanel(simulator, runFiles);
     runFiles.addCommand('showBeats', 'Beats and Reference...', null, 'b', () => beats.toggle());
     const lessons = new Lessons(simulator, runFiles);
+    const links = new CaseLinks(simulator, runFiles);
     // The page's scale: a change of it, or of the browser's, draws the
     // points again from the model's record.
     const scale = new PageScale(/** @type {HTMLElement} */ (document.querySelector('main')), simulator.view.root,
@@ -171,8 +172,12 @@ function beep() {
     scale.apply();
     const keyboard = new Keyboard(simulator, runFiles, scaleCommands);
     // For tests and scripts that measure the page.
-    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats, lessons, scale, keyboard }) });
-    document.documentElement.dataset.ready = 'true';
+    Object.assign(window, { talbrix: Object.assign(simulator, { runFiles, beats, lessons, links, scale, keyboard }) });
+    // A case the address carries opens once everything that may open it is
+    // there; the page is ready when it has (or has said why it cannot).
+    links.openFromAddress().finally(() => {
+      document.documentElement.dataset.ready = 'true';
+    });
   }, (error) => {
     status.textContent = 'Talbrix could not start: ' + error;
     status.hidden = false;
