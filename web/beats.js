@@ -72,9 +72,10 @@ class BeatPanel {
     for (const [id, caption, key, run] of /** @type {Array<[string, string, string, () => void]>} */ ([
       ['holdReference', 'Hold as Reference', 'h', () => this.hold()],
       ['clearReference', 'Clear Reference', 'c', () => this.clear()],
-      ['saveBeatLog', 'Save Beat Log as Table...', 'l', () => this.download('talbrix-beats.csv', this.bridge.beatTable())],
+      ['saveBeatLog', 'Save Beat Log as Table...', 'l',
+        () => this.download('talbrix-beats.csv', () => this.bridge.beatTable())],
       ['saveComparison', 'Save Comparison as Table...', 'm',
-        () => this.download('talbrix-comparison.csv', this.bridge.comparisonTable())],
+        () => this.download('talbrix-comparison.csv', () => this.bridge.comparisonTable())],
     ])) {
       const button = /** @type {HTMLButtonElement} */ (create('button', id, null, bar));
       button.type = 'button';
@@ -123,9 +124,10 @@ class BeatPanel {
     this.show();
   }
 
-  /** @param {string} name @param {string} text */
-  download(name, text) {
-    this.runFiles.download(name, new Blob([text], { type: 'text/csv' }));
+  /** @param {string} name @param {() => string} table made in the form chosen for tables */
+  download(name, table) {
+    this.runFiles.useTableForm();
+    this.runFiles.download(name, new Blob([table()], { type: 'text/csv' }));
   }
 
   // After each view of the model: anything new since the last beat shown.

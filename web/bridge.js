@@ -4,6 +4,20 @@
 // strings, a file as its bytes) and never sees a pointer.
 'use strict';
 
+// The module's own string reader drops a leading byte-order mark, which a
+// table for decimal-comma spreadsheets must keep: tables are read with this.
+const tableDecoder = new TextDecoder('utf-8', { ignoreBOM: true });
+
+/**
+ * A table's text from the module's heap, as it stands.
+ * @param {any} module
+ * @param {number} pointer to a NUL-terminated string
+ */
+function tableText(module, pointer) {
+  const heap = /** @type {Uint8Array} */ (module.HEAPU8);
+  return tableDecoder.decode(heap.subarray(pointer, heap.indexOf(0, pointer)));
+}
+
 /** What a job reports after each slice of its work. */
 const JobState = Object.freeze({ running: 0, finished: 1, failed: 2 });
 
@@ -45,7 +59,7 @@ class Job {
 
   /** The table text written since the last call. */
   takeChunk() {
-    return this.module.UTF8ToString(this.module._talbrix_job_take_chunk());
+    return tableText(this.module, this.module._talbrix_job_take_chunk());
   }
 
   /** A finished opening becomes the page's run; ends the job. */
@@ -221,7 +235,7 @@ class Bridge {
 
   /** The beat log as the table talbrix-trace --beats prints. */
   beatTable() {
-    return this.module.UTF8ToString(this.module._talbrix_beat_table());
+    return tableText(this.module, this.module._talbrix_beat_table());
   }
 
   holdReference() {
@@ -242,7 +256,7 @@ class Bridge {
 
   /** The comparison as the table talbrix-trace --comparison prints. */
   comparisonTable() {
-    return this.module.UTF8ToString(this.module._talbrix_comparison_table());
+    return tableText(this.module, this.module._talbrix_comparison_table());
   }
 
   /** @param {number} slider 1..6 */
@@ -280,6 +294,15 @@ class Bridge {
   openJob(bytes) {
     this.withBytes(bytes, (pointer, length) => this.module._talbrix_job_open(pointer, length));
     return new Job(this.module);
+  }
+
+  /**
+   * The form of the tables made from now on (the run's, the beat log, the
+   * comparison): for spreadsheets that read a decimal comma, or standard.
+   * @param {boolean} decimalComma
+   */
+  tableForm(decimalComma) {
+    this.module._talbrix_table_form(decimalComma ? 1 : 0);
   }
 
   /** Begins writing the table of the run so far. */

@@ -12,6 +12,8 @@
 // costs stay small, short enough that Cancel and the bar answer at once.
 const sliceMilliseconds = 40;
 const workPerClockCheck = 2048;
+// Where the form of saved tables is kept for the tab's session.
+const tableFormKey = 'talbrix.tableForm';
 
 class RunFiles {
   /** @param {Simulator} simulator */
@@ -47,6 +49,7 @@ class RunFiles {
     this.buttons = [];
     for (const [id, caption, shortcut, accessKey, run] of commands)
       this.addCommand(id, caption, shortcut, accessKey, run);
+    this.tableForm = this.addTableChoice(/** @type {HTMLElement} */ (document.getElementById('savePicture')));
     this.picker.addEventListener('change', () => this.openChosenFile());
     this.cancelButton.addEventListener('click', () => this.cancel());
     window.addEventListener('beforeunload', (event) => {
@@ -77,6 +80,44 @@ class RunFiles {
     button.addEventListener('click', () => this.busy || run());
     this.bar.insertBefore(button, this.progress);
     this.buttons.push(button);
+  }
+
+  /**
+   * The form every saved table takes (the run's, the beat log, the
+   * comparison): the standard CSV unless the user picks the one for
+   * spreadsheets that read a decimal comma. The pick is kept for the tab's
+   * session where the page may keep anything; in a sandboxed frame the
+   * storage throws, and the pick lasts as long as the page.
+   * @param {HTMLElement} before
+   * @returns {HTMLSelectElement}
+   */
+  addTableChoice(before) {
+    const label = document.createElement('label');
+    label.id = 'tableChoice';
+    label.append('Tables: ');
+    const choice = document.createElement('select');
+    choice.id = 'tableForm';
+    choice.title = 'A spreadsheet set up for a language that writes 1,33 reads 1.33 in a standard table as 133: '
+      + 'choose "Decimal-comma CSV" for it.';
+    choice.add(new Option('Standard CSV', 'standard'));
+    choice.add(new Option('Decimal-comma CSV', 'decimalComma'));
+    try {
+      if (sessionStorage.getItem(tableFormKey) === 'decimalComma')
+        choice.value = 'decimalComma';
+    } catch (refused) { /* no storage here: the standard form */ }
+    choice.addEventListener('change', () => {
+      try {
+        sessionStorage.setItem(tableFormKey, choice.value);
+      } catch (refused) { /* kept by the page alone */ }
+    });
+    label.append(choice);
+    this.bar.insertBefore(label, before);
+    return choice;
+  }
+
+  /** Has the model write the tables from now on in the form chosen. */
+  useTableForm() {
+    this.bridge.tableForm(this.tableForm.value === 'decimalComma');
   }
 
   /** True when the run has ticks since it was last opened or saved. */
@@ -117,6 +158,7 @@ class RunFiles {
   // does for the saved scenario.
   async saveTable() {
     this.say('');
+    this.useTableForm();
     const job = this.bridge.tableJob();
     /** @type {string[]} */
     const parts = [];

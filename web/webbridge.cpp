@@ -6,6 +6,7 @@
 // and the new points, already as pixels and colours.
 
 #include "beatlog.h"
+#include "csvoutput.h"
 #include "catalogue.h"
 #include "formjson.h"
 #include "jsonwriter.h"
@@ -117,6 +118,14 @@ Page *page = nullptr;
 std::unique_ptr<Job> job;
 std::optional<OpeningLesson> opening;
 std::string openingError;
+// Tables go out for spreadsheets that read a decimal comma (the page's
+// choice, talbrix_table_form), made by the run library's own converter.
+bool decimalCommaTables = false;
+
+std::string inTableForm(std::string table)
+{
+    return decimalCommaTables ? DecimalCommaCsv().convert(table) : table;
+}
 
 // The lesson looks at the run after every tick and every change, as on the
 // desktop; the commands a step carries out act on the page's controls.
@@ -277,13 +286,22 @@ EMSCRIPTEN_KEEPALIVE int talbrix_job_open(const char *bytes, int length)
     return 0;
 }
 
+// The form of the tables written from now on: 1 for spreadsheets that read
+// a decimal comma, 0 for the standard CSV.
+EMSCRIPTEN_KEEPALIVE void talbrix_table_form(int decimalComma)
+{
+    talbrix::decimalCommaTables = decimalComma == 1;
+}
+
 // Begins writing the table of the run so far.
 EMSCRIPTEN_KEEPALIVE int talbrix_job_table()
 {
     job = std::make_unique<talbrix::Job>();
     talbrix::Job *current = job.get();
-    job->replay = talbrix::ReplayJob::table(
-        page->run.scenario(page->window), [current](std::string_view block) { current->chunk.append(block); });
+    talbrix::CsvOutput::Sink take = [current](std::string_view block) { current->chunk.append(block); };
+    if (talbrix::decimalCommaTables)
+        take = talbrix::DecimalCommaCsv::sink(std::move(take));
+    job->replay = talbrix::ReplayJob::table(page->run.scenario(page->window), std::move(take));
     return 0;
 }
 
@@ -400,7 +418,7 @@ EMSCRIPTEN_KEEPALIVE double talbrix_beat_count()
 
 EMSCRIPTEN_KEEPALIVE const char *talbrix_beat_table()
 {
-    return keep(talbrix::beatTable(page->run.beatLog()));
+    return keep(talbrix::inTableForm(talbrix::beatTable(page->run.beatLog())));
 }
 
 EMSCRIPTEN_KEEPALIVE void talbrix_hold_reference()
@@ -439,9 +457,9 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_comparison()
 EMSCRIPTEN_KEEPALIVE const char *talbrix_comparison_table()
 {
     const auto comparison = page->run.comparison(page->window);
-    return keep(comparison ? talbrix::comparisonTable(*comparison, *page->run.reference(),
-                                 page->window.controlSettings())
-                           : std::string(talbrix::comparisonHeader));
+    return keep(talbrix::inTableForm(comparison
+            ? talbrix::comparisonTable(*comparison, *page->run.reference(), page->window.controlSettings())
+            : std::string(talbrix::comparisonHeader)));
 }
 
 // The reference's sweep as pixels, as talbrix_pixels gives the live points,

@@ -33,7 +33,7 @@ PAGE = pathlib.Path(os.environ.get("TALBRIX_PAGE", "build/web/talbrix.html")).re
 TRACE = os.environ.get("TALBRIX_TRACE", "build/dev/tools/talbrix-trace")
 
 # The run commands after the form, in the order Tab reaches them.
-COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "savePicture", "showBeats", "lessons"]
+COMMANDS = ["openScenario", "saveRunAsScenario", "saveRunAsTable", "tableForm", "savePicture", "showBeats", "lessons"]
 COMMANDS += ["fit", "fullScreen"]  # the page's scale, after every other command
 COMMANDS.insert(COMMANDS.index("fit"), "copyLink")  # a case by link, after the lessons
 
