@@ -141,6 +141,8 @@ TEST(LanguageChoice, TheFirstPreferenceThatShipsWinsByTagByItsLanguageOrByAnothe
         { "exact", { "es" }, shipped, "es" },
         { "region cut", { "de-AT", "en" }, shipped, "de" },
         { "script and region cut", { "zh-Hant-TW" }, shipped, "zh" },
+        { "the closer script first", { "zh-Hant-TW" }, { "zh-Hans", "zh-Hant" }, "zh-Hant" },
+        { "posix locale without a region", { "C.UTF-8", "es.UTF-8" }, shipped, "es" },
         { "brazilian with only pt", { "pt-BR" }, shipped, "pt" },
         { "pt with only pt-BR", { "pt" }, { "en", "pt-BR" }, "pt-BR" },
         { "exact region first", { "pt-BR" }, { "pt", "pt-BR" }, "pt-BR" },
