@@ -401,29 +401,6 @@ class Bridge {
     this.module._talbrix_lesson_saved();
   }
 
-  /** @returns {any} the step shown, as the panel draws it, or null */
-  lessonView() {
-    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_lesson_view()));
-  }
-
-  /**
-   * For tests: a sweep time the controls cannot reach.
-   * @param {number} seconds
-   */
-  testSetTime(seconds) {
-    this.module._talbrix_test_set_time(seconds);
-  }
-
-  // --- Texts ---
-
-  /**
-   * Chooses the language of the texts around the form: the first of the
-   * preferences (BCP 47 tags, most preferred first) that ships, else English.
-   * @param {readonly string[]} preferred
-   * @returns {string} the tag of the language in use
-   */
-  useLanguage(preferred) {
-    return this.module.UTF8ToString(this.withBytes(new TextEncoder().encode(preferred.join('\n')),
   // --- A case by link ---
 
   /** The open lesson's text, or "" when none is open. */
@@ -468,6 +445,29 @@ class Bridge {
     return this.module.UTF8ToString(this.module._talbrix_long_link_word(characters));
   }
 
+  /** @returns {any} the step shown, as the panel draws it, or null */
+  lessonView() {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_lesson_view()));
+  }
+
+  /**
+   * For tests: a sweep time the controls cannot reach.
+   * @param {number} seconds
+   */
+  testSetTime(seconds) {
+    this.module._talbrix_test_set_time(seconds);
+  }
+
+  // --- Texts ---
+
+  /**
+   * Chooses the language of the texts around the form: the first of the
+   * preferences (BCP 47 tags, most preferred first) that ships, else English.
+   * @param {readonly string[]} preferred
+   * @returns {string} the tag of the language in use
+   */
+  useLanguage(preferred) {
+    return this.module.UTF8ToString(this.withBytes(new TextEncoder().encode(preferred.join('\n')),
       (pointer, length) => this.module._talbrix_use_language(pointer, length)));
   }
 

@@ -667,6 +667,12 @@ EMSCRIPTEN_KEEPALIVE int talbrix_lesson_unsaved()
     return page->lesson.run && page->lesson.run->unsaved() ? 1 : 0;
 }
 
+// The open lesson's text, as a link hands it on; "" with none open.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_lesson_text()
+{
+    return keep(page->lesson.run ? page->lesson.text : std::string());
+}
+
 EMSCRIPTEN_KEEPALIVE const char *talbrix_lesson_result()
 {
     if (!page->lesson.run)
@@ -685,12 +691,6 @@ EMSCRIPTEN_KEEPALIVE void talbrix_lesson_saved()
 // {"title", "student", "step", "steps", "heading", "verification",
 //  "canBack", "canNext", "last", "finished", "score": [right, graded],
 //  "items": [{"kind": "text", "list": b, "spans": [[text, emphasis], ...]},
-// The open lesson's text, as a link hands it on; "" with none open.
-EMSCRIPTEN_KEEPALIVE const char *talbrix_lesson_text()
-{
-    return keep(page->lesson.run ? page->lesson.text : std::string());
-}
-
 //            {"kind": "task", "text", "words", "state": "done"|"now"|"then"},
 //            {"kind": "predict", "id", "type", "open", "rows": [[item, name, answer]],
 //             "options": [[key, text]]},
