@@ -84,6 +84,12 @@ TEST(CaseLink, ReadsWhatOtherZlibWritersWrite)
         "9b93b2902b290bb990b2facd495ac8a5a4859c4b5ac82d490bb990b49033490bb992b4f69b93b4f6fda4acfda14859fbcd49595bae24adfd"
         "a1f8e30f7fc26301");
     EXPECT_EQ(zlibDecompressed(busy, 100000), busyRun(60));
+    // A stored block's length and its complement must agree.
+    std::string stored = fromHex("7801014c00b3ff2320537469666620616f7274612c206869676820726573697374616e63650a736c69"
+                                 "64657220312031300a736c69646572203220300a7469636b7320333030300a66696272696c6c617465"
+                                 "0ac4ab187f");
+    stored[5] = static_cast<char>(0xfe);
+    EXPECT_EQ(zlibDecompressed(stored, 1000), std::nullopt);
     // A text longer than the reader allows is refused, not cut.
     EXPECT_EQ(zlibDecompressed(busy, busyRun(60).size() - 1), std::nullopt);
     EXPECT_EQ(zlibDecompressed(zlibCompressed(std::string(1000, '\0')), 999), std::nullopt);
@@ -105,6 +111,16 @@ TEST(CaseLink, ADamagedLinkIsRefusedNeverShortened)
         ASSERT_EQ(reading.error.rfind(damagedWords, 0), 0U) << "changed at " << at;
         ASSERT_EQ(reading.text, "");
     }
+    // Bytes after the stream's end, and padding bits that are not zero.
+    EXPECT_EQ(readCaseLink(link + "AAAA").error.rfind(damagedWords, 0), 0U);
+    for (int changes = 1; changes < 6; ++changes) {
+        std::string padded = caseLink("x", busyRun(changes));
+        if ((padded.size() - padded.find(':') - 1) % 4 == 0)
+            continue;
+        char &last = padded.back();
+        last = last == 'A' ? 'B' : last == 'Q' ? 'R' : last == 'g' ? 'h' : last == 'w' ? 'x' : last;
+        EXPECT_EQ(readCaseLink(padded).error.rfind(damagedWords, 0), 0U) << padded;
+    }
     for (const std::string_view bad : { "x#case=:eJw", "x#case=1", "x#case=one:eJw", "x#case=1:eJw%3D", "x#case=1:e" })
         EXPECT_EQ(readCaseLink(bad).error.rfind(damagedWords, 0), 0U) << bad;
 }
@@ -112,9 +128,9 @@ TEST(CaseLink, ADamagedLinkIsRefusedNeverShortened)
 TEST(CaseLink, SaysWhatALinkIsNot)
 {
     std::string newer = caseLink("talbrix.html", readmeCase);
-    newer.replace(newer.find("case=1:"), 7, "case=12:");
+    newer.replace(newer.find("case=1:"), 7, "case=2:");
     EXPECT_EQ(readCaseLink(newer).error,
-        "This link was made by a newer version of Talbrix (link version 12); this version opens links up to version 1. "
+        "This link was made by a newer version of Talbrix (link version 2); this version opens links up to version 1. "
         "Open it with the newer Talbrix.");
     for (const std::string_view other : { "https://school.example/talbrix.html", "talbrix.html#beats", "" }) {
         EXPECT_FALSE(carriesCase(other));
