@@ -1,5 +1,6 @@
 #include "caselink.h"
 
+#include "catalogue.h"
 #include "replayjob.h"
 #include "zlibstream.h"
 
@@ -81,8 +82,10 @@ std::string_view fragmentOf(std::string_view link)
     return hash == std::string_view::npos ? link : link.substr(hash + 1);
 }
 
-constexpr std::string_view damaged = "This link is damaged: it was cut short or changed on its way, so its case cannot "
-                                     "be read. Copy the whole link again from where it was handed out.";
+std::string damaged()
+{
+    return textOf("link.message.damaged");
+}
 
 } // namespace
 
@@ -109,27 +112,24 @@ CaseLinkReading readCaseLink(std::string_view link)
     while (!fragment.empty() && isBlank(fragment.front()))
         fragment.remove_prefix(1);
     if (fragment.substr(0, caseKey.size()) != caseKey)
-        return { {}, "This is not a Talbrix link: a link to a case has \"#case=\" in it." };
+        return { {}, textOf("link.message.not-a-link") };
     fragment.remove_prefix(caseKey.size());
     const std::size_t colon = fragment.find(':');
     const std::string_view version = fragment.substr(0, colon);
     if (colon == std::string_view::npos || version.empty() || version.size() > 9
         || version.find_first_not_of("0123456789") != std::string_view::npos)
-        return { {}, std::string(damaged) };
+        return { {}, damaged() };
     if (std::stoi(std::string(version)) > caseLinkVersion)
-        return { {},
-            "This link was made by a newer version of Talbrix (link version " + std::string(version)
-                + "); this version opens links up to version " + std::to_string(caseLinkVersion)
-                + ". Open it with the newer Talbrix." };
+        return { {}, textOf("link.message.newer", { std::string(version), std::to_string(caseLinkVersion) }) };
     const std::optional<std::string> stream = fromBase64url(fragment.substr(colon + 1));
     if (!stream)
-        return { {}, std::string(damaged) };
+        return { {}, damaged() };
     // A few bytes of stream can claim a vast text: no more than a file may hold.
     std::optional<std::string> text = zlibDecompressed(*stream, maxOpenedBytes + 1);
     if (!text)
-        return { {}, std::string(damaged) };
+        return { {}, damaged() };
     if (text->size() > maxOpenedBytes)
-        return { {}, "The case in this link is " + tooLargeToOpen() + "." };
+        return { {}, textOf("link.message.too-large", { std::to_string(maxOpenedBytes >> 20) }) };
     return { std::move(*text), {} };
 }
 
@@ -137,9 +137,7 @@ std::string longLinkWord(std::size_t characters)
 {
     if (characters <= longLinkCharacters)
         return {};
-    return "This link is long (" + std::to_string(characters) + " characters): some mail programs and course pages cut "
-        "links longer than " + std::to_string(longLinkCharacters) + ". If it arrives damaged, hand out the run as a "
-        "scenario file instead.";
+    return textOf("link.message.long", { std::to_string(characters), std::to_string(longLinkCharacters) });
 }
 
 } // namespace talbrix

@@ -1,10 +1,12 @@
 #include "replayjob.h"
 
+#include "catalogue.h"
+
 namespace talbrix {
 
 std::string tooLargeToOpen()
 {
-    return "larger than " + std::to_string(maxOpenedBytes >> 20) + " MB: not a Talbrix run";
+    return textOf("file.too-large", { std::to_string(maxOpenedBytes >> 20) });
 }
 
 std::unique_ptr<ReplayJob> ReplayJob::opening(std::string scenario)
