@@ -1,5 +1,6 @@
 #include "lessonresult.h"
 
+#include "catalogue.h"
 #include "csvoutput.h"
 #include "floatdigits.h"
 #include "linesource.h"
@@ -320,9 +321,9 @@ std::string ResultChecker::replay()
     while (scenarioCheck.advance(4096)) {
     }
     if (!scenarioCheck.valid())
-        return "the run is not a valid scenario: " + scenarioCheck.error();
+        return textOf("result.problem.not-a-scenario", { scenarioCheck.error() });
     if (scenarioCheck.ticks() > maxResultTicks)
-        return "the run is longer than a lesson's (" + std::to_string(scenarioCheck.ticks()) + " ticks)";
+        return textOf("result.problem.too-long", { std::to_string(scenarioCheck.ticks()) });
     TextLines lines(m_result.run);
     ScenarioReplay run(lines, nullptr, true);
     ScenarioReplay::Status status = ScenarioReplay::Status::Running;
@@ -338,10 +339,10 @@ std::string ResultChecker::replay()
             m_holds.push_back({ reference->tick, reference->latestBeat, std::nullopt });
     }
     if (status != ScenarioReplay::Status::Finished)
-        return "the run stops: " + run.error();
+        return textOf("result.problem.stops", { run.error() });
     const auto &rows = run.run().beatLog().rows();
     if (run.run().beatLog().beats() != rows.size())
-        return "the run is too long to check";
+        return textOf("result.problem.too-long-to-check");
     m_rows.assign(rows.begin(), rows.end());
     m_ticks = run.ticks();
     return {};
@@ -380,10 +381,10 @@ std::optional<BeatRow> ResultChecker::momentRow(
                 row = mark.row;
     }
     if (!row)
-        problem = "at tick " + std::to_string(tick) + " the replay has no beat for the moment " + quoted(recorded.moment);
+        problem = textOf("result.problem.moment-without-beat", { std::to_string(tick), quoted(recorded.moment) });
     else if (row->beat != recorded.beat)
-        problem = "the moment " + quoted(recorded.moment) + " is beat " + std::to_string(row->beat)
-            + " in the replay, beat " + std::to_string(recorded.beat) + " in the result";
+        problem = textOf("result.problem.moment-beat",
+            { quoted(recorded.moment), std::to_string(row->beat), std::to_string(recorded.beat) });
     return problem.empty() ? row : std::nullopt;
 }
 
@@ -392,40 +393,39 @@ std::string ResultChecker::checkObservation(const RecordedObservation &recorded)
     const Observation *observation = observationOf(m_lesson, recorded.prediction);
     const Prediction *prediction = m_lesson.prediction(recorded.prediction);
     if (!observation || !prediction)
-        return "it observes " + quoted(recorded.prediction) + ", which the lesson does not";
+        return textOf("result.problem.observes-unknown", { quoted(recorded.prediction) });
     if (recorded.at.moment != observation->at.name() || recorded.from.has_value() != observation->from.has_value()
         || (recorded.from && recorded.from->moment != observation->from->name()))
-        return quoted(recorded.prediction) + " is observed at other moments than the lesson's";
+        return textOf("result.problem.other-moments", { quoted(recorded.prediction) });
     if (recorded.tick > m_ticks)
-        return quoted(recorded.prediction) + " is observed at tick " + std::to_string(recorded.tick)
-            + ", after the run's end";
+        return textOf("result.problem.observed-after-end", { quoted(recorded.prediction), std::to_string(recorded.tick) });
     std::string problem;
     ObservationRecord record { recorded.prediction, recorded.tick, std::nullopt, {} };
     if (recorded.from) {
         record.from = momentRow(*recorded.from, recorded.tick, problem);
         if (!record.from)
-            return quoted(recorded.prediction) + ": " + problem;
+            return textOf("result.problem.of", { quoted(recorded.prediction), problem });
     }
     const auto at = momentRow(recorded.at, recorded.tick, problem);
     if (!at)
-        return quoted(recorded.prediction) + ": " + problem;
+        return textOf("result.problem.of", { quoted(recorded.prediction), problem });
     record.at = *at;
     const std::vector<Readout> readouts = observedReadouts(*prediction);
     if (recorded.values.size() != readouts.size())
-        return quoted(recorded.prediction) + ": the result keeps other readouts than the lesson observes";
+        return textOf("result.problem.other-readouts", { quoted(recorded.prediction) });
     for (const RecordedValue &value : recorded.values) {
         const std::size_t i = static_cast<std::size_t>(value.readout) - 1;
         if (std::find(readouts.begin(), readouts.end(), value.readout) == readouts.end())
-            return quoted(recorded.prediction) + ": the lesson does not observe " + readoutWord(value.readout);
+            return textOf("result.problem.readout-not-observed", { quoted(recorded.prediction), readoutWord(value.readout) });
         const auto differs = [&](std::string_view moment, double replayed, std::optional<double> kept) {
-            return quoted(recorded.prediction) + ": " + readoutWord(value.readout) + " at " + std::string(moment)
-                + " is " + shortNumber(replayed) + " in the replay, " + (kept ? shortNumber(*kept) : "nothing")
-                + " in the result";
+            return textOf("result.problem.value-differs",
+                { quoted(recorded.prediction), readoutWord(value.readout), std::string(moment), shortNumber(replayed),
+                    kept ? shortNumber(*kept) : textOf("result.problem.nothing") });
         };
         if (record.from && value.from != record.from->values[i])
             return differs(recorded.from->moment, record.from->values[i], value.from);
         if (!record.from && value.from)
-            return differs("the start", 0, value.from);
+            return differs(textOf("result.problem.the-start"), 0, value.from);
         if (value.at != record.at.values[i])
             return differs(recorded.at.moment, record.at.values[i], value.at);
     }
@@ -437,16 +437,16 @@ std::string ResultChecker::checkAnswers() const
 {
     for (const Answer &answer : m_result.answers) {
         if (!m_lesson.prediction(answer.id) && !isQuestion(m_lesson, answer.id))
-            return "it answers " + quoted(answer.id) + ", which the lesson does not ask";
+            return textOf("result.problem.answers-unknown", { quoted(answer.id) });
         if (answer.tick > m_ticks)
-            return quoted(answer.id) + " is answered at tick " + std::to_string(answer.tick) + ", after the run's end";
+            return textOf("result.problem.answered-after-end", { quoted(answer.id), std::to_string(answer.tick) });
         // An answer the live lesson would not have taken is not one it gave.
         if (!answerFits(m_lesson, answer.id, answer.item, answer.value))
-            return quoted(answer.id) + " has an answer the lesson does not offer: " + quoted(answer.value, 24);
+            return textOf("result.problem.answer-not-offered", { quoted(answer.id), quoted(answer.value, 24) });
         for (const ObservationRecord &record : m_check.observations)
             if (record.prediction == answer.id && answer.tick > record.tick)
-                return quoted(answer.id) + " is answered at tick " + std::to_string(answer.tick)
-                    + ", after what it predicts was seen at tick " + std::to_string(record.tick);
+                return textOf("result.problem.answered-after-seen",
+                    { quoted(answer.id), std::to_string(answer.tick), std::to_string(record.tick) });
     }
     return {};
 }
@@ -459,26 +459,25 @@ ResultCheck ResultChecker::check()
         return m_check;
     };
     if (lessonIdentity(m_result.lessonText) != m_result.identity)
-        return fail("the lesson inside the result is not the lesson it names: the file has been changed");
+        return fail(textOf("result.problem.lesson-changed"));
     if (m_result.reached >= m_lesson.steps.size())
-        return fail("it reached step " + std::to_string(m_result.reached + 1) + " of a lesson of "
-            + std::to_string(m_lesson.steps.size()));
+        return fail(textOf("result.problem.step-beyond",
+            { std::to_string(m_result.reached + 1), std::to_string(m_lesson.steps.size()) }));
     if (std::string problem = replay(); !problem.empty())
         return fail(problem);
     for (const RecordedMark &recorded : m_result.marks) {
         const BeatRow *row = recorded.tick <= m_ticks ? rowAtOrBefore(recorded.tick) : nullptr;
         if (!row)
-            return fail("the mark " + quoted(recorded.name) + " has no beat at tick " + std::to_string(recorded.tick)
-                + " in the replay");
+            return fail(textOf("result.problem.mark-without-beat", { quoted(recorded.name), std::to_string(recorded.tick) }));
         if (row->beat != recorded.beat)
-            return fail("the mark " + quoted(recorded.name) + " is beat " + std::to_string(row->beat)
-                + " in the replay, beat " + std::to_string(recorded.beat) + " in the result");
+            return fail(textOf("result.problem.mark-beat",
+                { quoted(recorded.name), std::to_string(row->beat), std::to_string(recorded.beat) }));
         m_check.marks.push_back({ recorded.name, recorded.tick, *row });
     }
     for (const RecordedObservation &recorded : m_result.observations) {
         for (const ObservationRecord &earlier : m_check.observations)
             if (earlier.prediction == recorded.prediction)
-                return fail(quoted(recorded.prediction) + " is observed twice");
+                return fail(textOf("result.problem.observed-twice", { quoted(recorded.prediction) }));
         if (std::string problem = checkObservation(recorded); !problem.empty())
             return fail(problem);
     }

@@ -1,3 +1,4 @@
+#include "catalogue.h"
 #include "lesson.h"
 #include "lessonresult.h"
 #include "lessonrun.h"
@@ -311,6 +312,13 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
                 EXPECT_FALSE(forgedGrade["problem"].empty());
                 EXPECT_EQ(forgedGrade["score"], "");
             }
+            // A teacher reading results in another language reads why too,
+            // the numbers that differ filled in.
+            useTexts(shippedTexts("de"));
+            const std::string why = gradeOf(text, edited)["problem"];
+            useTexts(Texts());
+            EXPECT_NE(why.find(" ist in der Wiederholung "), std::string::npos) << why;
+            EXPECT_NE(why.find(", im Ergebnis 1"), std::string::npos) << why;
         }
     }
 }
