@@ -68,7 +68,10 @@ int main(int argc, char *argv[])
             wall.start();
             start->click();
             window.setZoom(zoomPercent / 100);
-            QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, [&] { application.quit(); });
+            // exit(), not quit(): quit() closes the window first, and a
+            // window with a run not saved asks whether to save it, a question
+            // nobody is there to answer.
+            QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, [] { QCoreApplication::exit(0); });
         });
     });
     application.exec();
