@@ -51,8 +51,8 @@ def subset_font(font: pathlib.Path) -> bytes:
 
 
 # The page's scripts, each with one job, in the order they are joined.
-SCRIPTS = ("bridge.js", "form.js", "trackbar.js", "plot.js", "clock.js", "fit.js", "picture.js", "runfiles.js", "beats.js",
-           "lessons.js", "links.js", "keyboard.js", "page.js")
+SCRIPTS = ("bridge.js", "language.js", "form.js", "trackbar.js", "plot.js", "clock.js", "fit.js", "picture.js",
+           "runfiles.js", "beats.js", "lessons.js", "links.js", "keyboard.js", "page.js")
 
 
 def lean(script: str) -> str:

@@ -37,59 +37,61 @@ class BeatPanel {
     this.steady.setAttribute('role', 'status');
     const scroller = create('div', null, 'beatLog', section);
     this.table = /** @type {HTMLTableElement} */ (create('table', 'beatLog', null, scroller));
-    this.table.setAttribute('aria-label', 'Beat log');
-    const head = create('tr', null, null, create('thead', null, null, this.table));
+    attributeIn(this.bridge, this.table, 'aria-label', 'beats.log');
+    this.head = create('tr', null, null, create('thead', null, null, this.table));
     for (const name of this.columns)
-      create('th', null, null, head).textContent = name;
+      create('th', null, null, this.head).textContent = name;
     this.body = create('tbody', null, null, this.table);
     this.scroller = scroller;
 
     const choice = create('p', null, 'trendChoice', section);
-    create('span', null, null, choice).textContent = 'Trend: ';
+    textIn(this.bridge, create('span', null, null, choice), 'beats.trend');
+    choice.append(' ');
     const readouts = this.columns.slice(3, 16);
-    const select = (/** @type {string} */ label, /** @type {boolean} */ none) => {
+    const select = (/** @type {string} */ label, /** @type {boolean} */ none) => { // label: its text's key
       const box = /** @type {HTMLSelectElement} */ (create('select', null, null, choice));
-      box.setAttribute('aria-label', label);
+      attributeIn(this.bridge, box, 'aria-label', label);
       if (none)
-        box.add(new Option('(none)', '0'));
+        box.add(/** @type {HTMLOptionElement} */ (textIn(this.bridge, new Option('', '0'), 'beats.trend.none')));
       readouts.forEach((name, index) => box.add(new Option(name, String(index + 1))));
       box.addEventListener('change', () => this.drawTrend());
       return box;
     };
-    this.first = select('First readout of the trend', false);
-    this.second = select('Second readout of the trend', true);
+    this.first = select('beats.trend.first', false);
+    this.second = select('beats.trend.second', true);
     this.first.value = '3'; // stroke volume
     this.second.value = '1'; // and aortic pressure
     this.trend = /** @type {HTMLCanvasElement} */ (create('canvas', 'trend', null, section));
     this.trend.width = 480;
     this.trend.height = 110;
     this.trend.setAttribute('role', 'img');
-    this.trend.setAttribute('aria-label', 'Trend of the chosen readouts over the latest beats');
+    attributeIn(this.bridge, this.trend, 'aria-label', 'beats.trend.picture');
 
     const bar = create('div', null, 'beatCommands', section);
     /** @type {Object<string, HTMLButtonElement>} */
     this.buttons = {};
-    for (const [id, caption, key, run] of /** @type {Array<[string, string, string, () => void]>} */ ([
-      ['holdReference', 'Hold as Reference', 'h', () => this.hold()],
-      ['clearReference', 'Clear Reference', 'c', () => this.clear()],
-      ['saveBeatLog', 'Save Beat Log as Table...', 'l',
+    // The text's key, and the access key for a text that marks none.
+    for (const [id, textKey, key, run] of /** @type {Array<[string, string, string, () => void]>} */ ([
+      ['holdReference', 'menu.beats.hold', 'h', () => this.hold()],
+      ['clearReference', 'menu.beats.clear', 'c', () => this.clear()],
+      ['saveBeatLog', 'menu.beats.save-log', 'l',
         () => this.download('talbrix-beats.csv', () => this.bridge.beatTable())],
-      ['saveComparison', 'Save Comparison as Table...', 'm',
+      ['saveComparison', 'menu.beats.save-comparison', 'm',
         () => this.download('talbrix-comparison.csv', () => this.bridge.comparisonTable())],
     ])) {
       const button = /** @type {HTMLButtonElement} */ (create('button', id, null, bar));
       button.type = 'button';
-      button.textContent = caption;
-      button.accessKey = key;
+      labelCommand(this.bridge, button, textKey, key);
       button.addEventListener('click', () => this.runFiles.busy || run());
       this.buttons[id] = button;
     }
     this.referenceState = create('p', 'referenceState', null, section);
     this.comparison = /** @type {HTMLTableElement} */ (create('table', 'comparison', null, section));
-    this.comparison.setAttribute('aria-label', 'Comparison with the reference');
+    attributeIn(this.bridge, this.comparison, 'aria-label', 'beats.comparison');
     const comparisonHead = create('tr', null, null, create('thead', null, null, this.comparison));
-    for (const name of ['Readout', 'Unit', 'Reference', 'Now', 'Difference', 'Difference (%)'])
-      create('th', null, null, comparisonHead).textContent = name;
+    for (const key of ['beats.comparison.readout', 'beats.comparison.unit', 'beats.comparison.reference',
+      'beats.comparison.now', 'beats.comparison.difference', 'beats.comparison.difference-percent'])
+      textIn(this.bridge, create('th', null, null, comparisonHead), key);
     this.comparisonBody = /** @type {HTMLTableSectionElement} */ (create('tbody', null, null, this.comparison));
     this.changes = create('p', 'changedControls', null, section);
     // A new comparison is announced once, politely; the table is read on demand.
@@ -98,6 +100,14 @@ class BeatPanel {
     simulator.afterView.push(() => this.show());
     // Another run opened: everything shown is of the old one.
     document.addEventListener('talbrix-run-replaced', () => { this.seen = -1; });
+    // Another language: the log's own columns and rhythms, the steady mark
+    // and the reference's state are said anew.
+    document.addEventListener('talbrix-language-changed', () => {
+      this.columns = this.bridge.beatColumns();
+      this.columns.forEach((name, index) => showText(/** @type {HTMLElement} */ (this.head.children[index]), name));
+      this.seen = this.heldTick = -1;
+      this.show();
+    });
   }
 
   get open() {
@@ -158,7 +168,8 @@ class BeatPanel {
     while (this.body.children.length > shownBeats)
       /** @type {Element} */ (this.body.firstElementChild).remove();
     this.rows = this.rows.concat(update.rows).slice(-trendBeats);
-    showText(this.steady, update.steady === null ? 'Not steady yet' : `Steady from beat ${update.steady}`);
+    showText(this.steady, update.steady === null ? this.bridge.textOf('beats.not-steady')
+      : this.bridge.textOf('beats.steady', update.steady));
     this.drawTrend();
     this.showComparison(comparison);
     // Last: reading the log's height lays the page out, and a change after
@@ -170,14 +181,14 @@ class BeatPanel {
   /** @param {{tick: number, readouts: string[][], changes: string[]} | null} comparison */
   showComparison(comparison) {
     if (!comparison) {
-      showText(this.referenceState, 'No reference held: Hold as Reference keeps the run as it is now.');
+      showText(this.referenceState, this.bridge.textOf('beats.no-reference'));
       this.comparisonBody.replaceChildren();
       showText(this.changes, '');
       this.heldTick = -1;
       return;
     }
     const seconds = (comparison.tick / 100).toFixed(2);
-    showText(this.referenceState, `Reference held at tick ${comparison.tick} (${seconds} s)`);
+    showText(this.referenceState, this.bridge.textOf('beats.reference-held', comparison.tick, seconds));
     // The cells stay from beat to beat and only those whose text changed
     // are written (the names, units and reference values do not), so each
     // beat lays out and paints less of the table.
@@ -192,7 +203,7 @@ class BeatPanel {
     comparison.readouts.forEach((row, index) =>
       row.forEach((cell, column) => showText(body.rows[index].cells[column], cell)));
     showText(this.changes, comparison.changes.length
-      ? 'Changed: ' + comparison.changes.join('; ') : 'No control differs from the reference.');
+      ? this.bridge.textOf('beats.changed', comparison.changes.join('; ')) : this.bridge.textOf('beats.no-change'));
     if (comparison.tick !== this.heldTick) {
       this.heldTick = comparison.tick;
       this.announcement.textContent = this.referenceState.textContent + '. ' + this.changes.textContent;

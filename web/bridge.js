@@ -472,6 +472,24 @@ class Bridge {
   }
 
   /**
+   * The access key of a text of the language in use, lower case: the letter
+   * its & marks, or "" for a text without one.
+   * @param {string} key as in languages/en.texts
+   */
+  accessKey(key) {
+    return this.module.UTF8ToString(this.withBytes(new TextEncoder().encode(key),
+      (pointer, length) => this.module._talbrix_access_key(pointer, length)));
+  }
+
+  /**
+   * The languages that ship, each by its tag and its name in itself.
+   * @returns {Array<[string, string]>}
+   */
+  languages() {
+    return JSON.parse(this.module.UTF8ToString(this.module._talbrix_languages()));
+  }
+
+  /**
    * A text of the language in use, its %1, %2 ... filled from `values`.
    * @param {string} key as in languages/en.texts
    * @param {...(string|number)} values

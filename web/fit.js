@@ -129,8 +129,8 @@ class ScaleCommands {
   constructor(runFiles, scale) {
     this.scale = scale;
     this.runFiles = runFiles;
-    runFiles.addCommand('fit', 'Fit', null, 'z', () => this.setFitted(!scale.fitted));
-    runFiles.addCommand('fullScreen', 'Full Screen', null, 'u', () => this.toggleFullScreen());
+    runFiles.addCommand('fit', 'menu.view.fit', null, 'z', () => this.setFitted(!scale.fitted));
+    runFiles.addCommand('fullScreen', 'menu.view.full-screen', null, 'u', () => this.toggleFullScreen());
     const element = (/** @type {string} */ id) => /** @type {HTMLButtonElement} */ (document.getElementById(id));
     this.fit = element('fit');
     this.fit.setAttribute('aria-pressed', 'false');
@@ -140,11 +140,12 @@ class ScaleCommands {
       // A frame the course page did not allow to go full screen, or a
       // browser that cannot.
       this.fullScreen.disabled = true;
-      this.fullScreen.title = 'Full screen is not allowed here: the page around this one does not allow it.';
+      attributeIn(runFiles.bridge, this.fullScreen, 'title', 'page.full-screen-not-allowed');
     }
     document.addEventListener('fullscreenchange', () =>
       this.fullScreen.setAttribute('aria-pressed', String(Boolean(document.fullscreenElement))));
     this.menu = element('commandsMenu');
+    labelCommand(runFiles.bridge, this.menu, 'page.commands', 'a');
     this.menu.hidden = !scale.embedded;
     this.menu.addEventListener('click', () => {
       const open = runFiles.bar.classList.toggle('open');
@@ -165,7 +166,8 @@ class ScaleCommands {
       else
         await document.documentElement.requestFullscreen();
     } catch (error) {
-      this.runFiles.say('Full screen is not possible now: ' + (error instanceof Error ? error.message : error));
+      this.runFiles.say(this.runFiles.bridge.textOf('page.full-screen-failed',
+        error instanceof Error ? error.message : String(error)));
     }
   }
 }

@@ -21,18 +21,19 @@ class Lessons {
     this.back = /** @type {HTMLButtonElement} */ (element('lessonBack'));
     this.next = /** @type {HTMLButtonElement} */ (element('lessonNext'));
     this.dialog = /** @type {HTMLDialogElement} */ (element('lessonDialog'));
-    // The class's language: lang= in the address (it combines with the
-    // page's other parameters, ?embed&lang=de), else the browser's. The
-    // panel says which, for screen readers and hyphenation.
-    const asked = new URLSearchParams(location.search).get('lang');
-    this.section.lang = this.dialog.lang = this.bridge.useLanguage([...(asked ? [asked] : []), ...navigator.languages]);
-    /** A text of the catalogue in use. */
+    /** A text of the catalogue in use (the page chose its language at start). */
     this.text = this.bridge.textOf.bind(this.bridge);
+    runFiles.addCommand('lessons', 'menu.lessons.open', 'Control+L', 'l', () => this.choose());
+    const saveResult = element('saveResult');
+    labelCommand(this.bridge, saveResult, 'menu.lessons.save-result', 'r');
+    labelCommand(this.bridge, this.back, 'lesson.panel.back', 'k');
+    labelCommand(this.bridge, this.next, 'lesson.panel.next', 'n');
     this.back.addEventListener('click', () => this.goBack());
     this.next.addEventListener('click', () => this.goNext());
-    element('saveResult').addEventListener('click', () => this.saveResult());
-    runFiles.addCommand('lessons', 'Lessons...', 'Control+L', 'l', () => this.choose());
+    saveResult.addEventListener('click', () => this.saveResult());
     runFiles.lessonOpener = (name, kind) => this.open(name, kind);
+    // The step is drawn again in the language chosen; what a teacher wrote stays.
+    document.addEventListener('talbrix-language-changed', () => this.render());
     // Whatever the student does, the lesson looks: after each view of the
     // run, and after each change to a control or a command.
     simulator.afterView.push(() => this.watch());

@@ -17,16 +17,20 @@ class CaseLinks {
     this.panel = element('link');
     this.field = /** @type {HTMLInputElement} */ (element('linkField'));
     this.word = element('linkWord');
-    runFiles.addCommand('copyLink', 'Copy Link', null, 'i', () => this.copy());
+    runFiles.addCommand('copyLink', 'menu.run.copy-link', null, 'i', () => this.copy());
     // A link pasted into the address bar of the open page changes only its
     // fragment: no new page loads, so the case is opened here.
     window.addEventListener('hashchange', () => this.openFromAddress());
+    document.addEventListener('talbrix-language-changed', () => { this.word.textContent = ''; });
   }
 
-  /** The link to what the page holds: an open lesson, or the run so far. */
-  link() {
+  /**
+   * The link to what the page holds: an open lesson, or the run so far.
+   * @param {string} [address] the page's, by default its own
+   */
+  link(address = location.href) {
     const lesson = this.bridge.lessonText();
-    return this.bridge.caseLink(location.href, lesson || this.bridge.scenario());
+    return this.bridge.caseLink(address, lesson || this.bridge.scenario());
   }
 
   async copy() {
@@ -37,7 +41,7 @@ class CaseLinks {
     this.field.select();
     const long = this.bridge.longLinkWord(link.length);
     const copied = await copyText(link, this.field);
-    this.word.textContent = [copied ? 'The link is on the clipboard.' : 'Select the link and copy it (Ctrl+C).', long]
+    this.word.textContent = [this.bridge.textOf(copied ? 'link.on-clipboard' : 'link.select-and-copy'), long]
       .filter(Boolean).join(' ');
   }
 
@@ -53,7 +57,7 @@ class CaseLinks {
       this.runFiles.say(reading.error);
       return false;
     }
-    const opened = await this.runFiles.open('link', reading.text);
+    const opened = await this.runFiles.open(this.bridge.textOf('link.name'), reading.text);
     // When the case stood in the page, for the scripts that measure it.
     document.documentElement.dataset.caseOpened = performance.now().toFixed(1);
     return opened;

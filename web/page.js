@@ -15,6 +15,7 @@ class Simulator {
     this.status = status;
     this.form = bridge.form;
     this.ended = false;
+    this.errorName = ''; // of the run-time error that ended the run
     this.beeps = 0;
     this.ticks = 0;
     /** @type {Array<() => void>} what else shows the model, after each view */
@@ -39,6 +40,10 @@ class Simulator {
     // it would scroll the course page to the frame and take the keys too.
     if (!framed())
       this.texts[0].focus();
+    document.addEventListener('talbrix-language-changed', () => {
+      if (this.ended)
+        this.status.textContent = this.bridge.textOf('error.run-time', this.errorName);
+    });
     requestAnimationFrame(() => {
       root.dataset.firstFrame = performance.now().toFixed(1);
     });
@@ -106,7 +111,8 @@ class Simulator {
   endWithRunTimeError(name) {
     this.clock.stop();
     this.ended = true;
-    this.status.textContent = 'Run-time error: ' + name;
+    this.errorName = name;
+    this.status.textContent = this.bridge.textOf('error.run-time', name);
     this.status.hidden = false;
   }
 
@@ -157,13 +163,20 @@ function beep() {
 
 {
   const status = /** @type {HTMLElement} */ (document.getElementById('status'));
+  /** @type {Bridge | null} */
+  let started = null;
   Bridge.start().then((bridge) => {
+    started = bridge;
+    // Before anything shows a text.
+    const language = choosePageLanguage(bridge);
     const simulator = new Simulator(bridge, /** @type {HTMLElement} */ (document.getElementById('Ml')), status);
     const runFiles = new RunFiles(simulator);
     const beats = new BeatPanel(simulator, runFiles);
-    runFiles.addCommand('showBeats', 'Beats and Reference...', null, 'b', () => beats.toggle());
+    runFiles.addCommand('showBeats', 'menu.beats.show', null, 'b', () => beats.toggle());
     const lessons = new Lessons(simulator, runFiles);
     const links = new CaseLinks(simulator, runFiles);
+    runFiles.bar.insertBefore(languageChoice(bridge, language, (tag) => relabelPage(bridge, tag)),
+      /** @type {HTMLElement} */ (document.getElementById('savePicture')));
     // The page's scale: a change of it, or of the browser's, draws the
     // points again from the model's record.
     const scale = new PageScale(/** @type {HTMLElement} */ (document.querySelector('main')), simulator.view.root,
@@ -178,8 +191,10 @@ function beep() {
     links.openFromAddress().finally(() => {
       document.documentElement.dataset.ready = 'true';
     });
-  }, (error) => {
-    status.textContent = 'Talbrix could not start: ' + error;
+  }).catch((error) => {
+    // A module that did not start has no catalogue to say so from.
+    status.textContent = started ? started.textOf('page.could-not-start', String(error))
+      : 'Talbrix could not start: ' + error;
     status.hidden = false;
   });
 }

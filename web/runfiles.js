@@ -37,20 +37,23 @@ class RunFiles {
      * @type {((name: string, kind: number) => Promise<boolean>) | null}
      */
     this.lessonOpener = null;
-    // Caption, shortcut, the browser's access key (Alt or Alt+Shift with it).
+    // The text's key, shortcut, the browser's access key (Alt or Alt+Shift
+    // with it) for a text that marks none.
     /** @type {Array<[string, string, string | null, string, () => unknown]>} */
     const commands = [
-      ['openScenario', 'Open Scenario...', 'Control+O', 'o', () => this.picker.click()],
-      ['saveRunAsScenario', 'Save Run as Scenario...', 'Control+S', 's', () => this.saveScenario()],
-      ['saveRunAsTable', 'Save Run as Table...', null, 't', () => this.saveTable()],
-      ['savePicture', 'Save Picture...', null, 'p', () => this.savePicture()],
+      ['openScenario', 'menu.run.open-scenario', 'Control+O', 'o', () => this.picker.click()],
+      ['saveRunAsScenario', 'menu.run.save-scenario', 'Control+S', 's', () => this.saveScenario()],
+      ['saveRunAsTable', 'menu.run.save-table', null, 't', () => this.saveTable()],
+      ['savePicture', 'menu.run.save-picture', null, 'p', () => this.savePicture()],
     ];
     /** @type {HTMLButtonElement[]} the command buttons, in the bar's order */
     this.buttons = [];
-    for (const [id, caption, shortcut, accessKey, run] of commands)
-      this.addCommand(id, caption, shortcut, accessKey, run);
+    for (const [id, key, shortcut, accessKey, run] of commands)
+      this.addCommand(id, key, shortcut, accessKey, run);
     this.tableForm = this.addTableChoice(/** @type {HTMLElement} */ (document.getElementById('savePicture')));
     this.picker.addEventListener('change', () => this.openChosenFile());
+    // A message said in the language before is done with.
+    document.addEventListener('talbrix-language-changed', () => this.say(''));
     this.cancelButton.addEventListener('click', () => this.cancel());
     window.addEventListener('beforeunload', (event) => {
       if (this.unsaved()) {
@@ -64,17 +67,16 @@ class RunFiles {
    * A command button in the bar, before the progress; none runs while a
    * job does.
    * @param {string} id
-   * @param {string} caption
+   * @param {string} key its text's
    * @param {string | null} shortcut
-   * @param {string} accessKey
+   * @param {string} accessKey for a text that marks none
    * @param {() => unknown} run
    */
-  addCommand(id, caption, shortcut, accessKey, run) {
+  addCommand(id, key, shortcut, accessKey, run) {
     const button = document.createElement('button');
     button.type = 'button';
     button.id = id;
-    button.textContent = caption;
-    button.accessKey = accessKey;
+    labelCommand(this.bridge, button, key, accessKey);
     if (shortcut)
       button.setAttribute('aria-keyshortcuts', shortcut);
     button.addEventListener('click', () => this.busy || run());
@@ -94,13 +96,12 @@ class RunFiles {
   addTableChoice(before) {
     const label = document.createElement('label');
     label.id = 'tableChoice';
-    label.append('Tables: ');
+    label.append(textIn(this.bridge, document.createElement('span'), 'page.tables'), ' ');
     const choice = document.createElement('select');
     choice.id = 'tableForm';
-    choice.title = 'A spreadsheet set up for a language that writes 1,33 reads 1.33 in a standard table as 133: '
-      + 'choose "Decimal-comma CSV" for it.';
-    choice.add(new Option('Standard CSV', 'standard'));
-    choice.add(new Option('Decimal-comma CSV', 'decimalComma'));
+    attributeIn(this.bridge, choice, 'title', 'page.tables.hint');
+    for (const [value, key] of [['standard', 'page.tables.standard'], ['decimalComma', 'page.tables.decimal-comma']])
+      choice.add(/** @type {HTMLOptionElement} */ (textIn(this.bridge, new Option('', value), key)));
     try {
       if (sessionStorage.getItem(tableFormKey) === 'decimalComma')
         choice.value = 'decimalComma';
@@ -162,9 +163,10 @@ class RunFiles {
     const job = this.bridge.tableJob();
     /** @type {string[]} */
     const parts = [];
-    const outcome = await this.runJob(job, 'Writing the table', () => parts.push(job.takeChunk()));
+    const outcome = await this.runJob(job, this.bridge.textOf('file.writing-table'),
+      this.bridge.textOf('page.table-cancelled'), () => parts.push(job.takeChunk()));
     if (outcome === 'failed')
-      this.say(`Cannot write the table. ${job.error()}`);
+      this.say(`${this.bridge.textOf('file.cannot-write-table')} ${job.error()}`);
     job.end();
     if (outcome === 'finished')
       this.download('talbrix-run.csv', new Blob(parts, { type: 'text/csv' }));
@@ -184,7 +186,7 @@ class RunFiles {
     try {
       bytes = new Uint8Array(await file.arrayBuffer());
     } catch (error) {
-      return this.cannotOpen(file.name, 'The file could not be read to its end.');
+      return this.cannotOpen(file.name, this.bridge.textOf('file.not-read-to-end'));
     }
     return this.open(file.name, bytes);
   }
@@ -194,7 +196,8 @@ class RunFiles {
    * @param {string} reason
    */
   cannotOpen(name, reason) {
-    this.say(`Cannot open "${name}". ${reason}`);
+    // The first sentence, then the reason after it.
+    this.say(`${this.bridge.textOf('file.cannot-open', name)} ${reason}`);
     return false;
   }
 
@@ -219,7 +222,7 @@ class RunFiles {
     if (!(await this.replay(name, this.bridge.openJob(bytes))))
       return false;
     const ticks = this.keptTicks;
-    this.say(`Opened "${name}": ${ticks} tick${ticks === 1 ? '' : 's'} replayed.`);
+    this.say(this.bridge.textOf(ticks === 1 ? 'file.opened.one' : 'file.opened.other', name, ticks));
     return true;
   }
 
@@ -233,7 +236,8 @@ class RunFiles {
     // The clock waits while the file replays, and goes on if it is not opened.
     const wasRunning = this.simulator.running;
     this.simulator.clock.stop();
-    const outcome = await this.runJob(job, `Opening "${name}"`, () => {});
+    const outcome = await this.runJob(job, this.bridge.textOf('file.opening', name),
+      this.bridge.textOf('page.opening-cancelled', name), () => {});
     if (outcome !== 'finished') {
       const reason = job.error();
       job.end();
@@ -253,10 +257,11 @@ class RunFiles {
    * Cancel shown. The caller ends the job and says why it failed.
    * @param {Job} job
    * @param {string} label
+   * @param {string} cancelled what to say when it is cancelled
    * @param {() => void} afterSlice
    * @returns {Promise<'finished' | 'cancelled' | 'failed'>}
    */
-  async runJob(job, label, afterSlice) {
+  async runJob(job, label, cancelled, afterSlice) {
     this.busy = true;
     this.cancelled = false;
     this.progress.hidden = false;
@@ -278,7 +283,7 @@ class RunFiles {
         bar.value = job.progress();
         await new Promise((resolve) => setTimeout(resolve, 0));
         if (this.cancelled) {
-          this.say(`${label}: cancelled. Nothing was changed.`);
+          this.say(cancelled);
           return 'cancelled';
         }
       }

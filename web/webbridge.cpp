@@ -374,12 +374,15 @@ EMSCRIPTEN_KEEPALIVE void talbrix_job_end()
 EMSCRIPTEN_KEEPALIVE const char *talbrix_beat_columns()
 {
     talbrix::JsonWriter json;
-    json.open('[').value("beat").value("tick").value("time (s)");
+    // The page's own words are the language's; the readouts and sliders keep
+    // the form's names, and the saved table keeps its English header.
+    json.open('[').value(talbrix::textOf("beats.column.beat")).value(talbrix::textOf("beats.column.tick"));
+    json.value(talbrix::textOf("beats.column.time"));
     for (int box = 1; box <= talbrix::readoutCount; ++box)
         json.value(talbrix::readoutName(static_cast<talbrix::Readout>(box)));
     for (int slider = 1; slider <= talbrix::sliderCount; ++slider)
         json.value(talbrix::sliderName(slider));
-    json.value("rhythm").close(']');
+    json.value(talbrix::textOf("beats.column.rhythm")).close(']');
     return keep(json.take());
 }
 
@@ -396,6 +399,8 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_beats(double after)
     else
         json.null();
     json.key("rows").open('[');
+    const std::string beating = talbrix::textOf("beats.rhythm.beating");
+    const std::string fibrillating = talbrix::textOf("beats.rhythm.fibrillating");
     auto row = log.rows().end();
     while (row != log.rows().begin() && static_cast<double>(std::prev(row)->beat) > after)
         --row;
@@ -405,7 +410,7 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_beats(double after)
             json.value(text);
         for (const std::int32_t position : row->sliders)
             json.value(static_cast<int>(position));
-        json.value(row->fibrillating ? "fibrillating" : "beating").close(']');
+        json.value(row->fibrillating ? fibrillating : beating).close(']');
     }
     json.close(']').close('}');
     return keep(json.take());
@@ -785,6 +790,27 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_use_language(const char *bytes, int len
     }
     talbrix::useTexts(talbrix::shippedTexts(talbrix::chooseLanguage(preferred, talbrix::shippedLanguages())));
     shownText = talbrix::texts().language();
+    return shownText.c_str();
+}
+
+// The access key of a key's text in the language in use, lower case: the
+// letter after its '&', or "" for a text without one.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_access_key(const char *bytes, int length)
+{
+    shownText = talbrix::accessKeyOf(talbrix::texts().pattern(std::string_view(bytes, static_cast<std::size_t>(length))));
+    return shownText.c_str();
+}
+
+// The languages that ship, for the page's choice: [[tag, name], ...], each
+// named in itself ("Deutsch"), in the order of their tags.
+EMSCRIPTEN_KEEPALIVE const char *talbrix_languages()
+{
+    talbrix::JsonWriter json;
+    json.open('[');
+    for (const std::string &tag : talbrix::shippedLanguages())
+        json.open('[').value(tag).value(talbrix::shippedCatalogue(tag)->name()).close(']');
+    json.close(']');
+    shownText = json.take();
     return shownText.c_str();
 }
 

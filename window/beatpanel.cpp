@@ -3,6 +3,7 @@
 #include "beatlog.h"
 #include "ml.h"
 #include "reference.h"
+#include "shown.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -85,7 +86,7 @@ QVariant BeatLogModel::data(const QModelIndex &index, int role) const
         return fromStd(row.texts[static_cast<std::size_t>(column - fixedColumns)]);
     if (column < columns - 1)
         return row.sliders[static_cast<std::size_t>(column - fixedColumns - readoutCount)];
-    return row.fibrillating ? tr("fibrillating") : tr("beating");
+    return row.fibrillating ? shown("beats.rhythm.fibrillating") : shown("beats.rhythm.beating");
 }
 
 QVariant BeatLogModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -93,16 +94,23 @@ QVariant BeatLogModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == 0)
-        return tr("beat");
+        return shown("beats.column.beat");
     if (section == 1)
-        return tr("tick");
+        return shown("beats.column.tick");
     if (section == 2)
-        return tr("time (s)");
+        return shown("beats.column.time");
     if (section < fixedColumns + readoutCount)
         return fromStd(readoutName(static_cast<Readout>(section - fixedColumns + 1)));
     if (section < columns - 1)
         return fromStd(sliderName(section - fixedColumns - readoutCount + 1));
-    return tr("rhythm");
+    return shown("beats.column.rhythm");
+}
+
+void BeatLogModel::relabel()
+{
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, columns - 1);
+    if (m_rows > 0)
+        Q_EMIT dataChanged(index(0, columns - 1), index(m_rows - 1, columns - 1), { Qt::DisplayRole });
 }
 
 void BeatLogModel::sync()
@@ -137,7 +145,6 @@ TrendPlot::TrendPlot(const Ml &window, QWidget *parent)
     , m_window(window)
 {
     setMinimumSize(320, 110);
-    setAccessibleName(tr("Trend of the chosen readouts over the latest beats"));
 }
 
 void TrendPlot::show(int first, int second)
@@ -193,14 +200,13 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
     , m_trend(new TrendPlot(window, this))
     , m_firstTrend(new QComboBox(this))
     , m_secondTrend(new QComboBox(this))
+    , m_trendLabel(new QLabel(this))
     , m_referenceState(new QLabel(this))
     , m_comparison(new QTableWidget(readoutCount, 6, this))
     , m_changes(new QLabel(this))
 {
     setObjectName(QStringLiteral("beatPanel"));
-    setWindowTitle(tr("Beats and Reference - %1").arg(window.windowTitle()));
     m_table->setObjectName(QStringLiteral("beatLog"));
-    m_table->setAccessibleName(tr("Beat log"));
     m_table->setModel(m_model);
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -208,9 +214,6 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
     m_changes->setObjectName(QStringLiteral("changedControls"));
     m_changes->setWordWrap(true);
     m_comparison->setObjectName(QStringLiteral("comparison"));
-    m_comparison->setAccessibleName(tr("Comparison with the reference"));
-    m_comparison->setHorizontalHeaderLabels(
-        { tr("Readout"), tr("Unit"), tr("Reference"), tr("Now"), tr("Difference"), tr("Difference (%)") });
     m_comparison->verticalHeader()->hide();
     m_comparison->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -219,14 +222,12 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
         m_firstTrend->addItem(name, readout);
         m_secondTrend->addItem(name, readout);
     }
-    m_secondTrend->insertItem(0, tr("(none)"), 0);
+    m_secondTrend->insertItem(0, QString(), 0);
     m_firstTrend->setCurrentIndex(2); // stroke volume
     m_secondTrend->setCurrentIndex(1); // and aortic pressure
     m_firstTrend->setObjectName(QStringLiteral("firstTrend"));
     m_secondTrend->setObjectName(QStringLiteral("secondTrend"));
     m_trend->setObjectName(QStringLiteral("trend"));
-    m_firstTrend->setAccessibleName(tr("First readout of the trend"));
-    m_secondTrend->setAccessibleName(tr("Second readout of the trend"));
     connect(m_firstTrend, &QComboBox::currentIndexChanged, this, &BeatPanel::showTrend);
     connect(m_secondTrend, &QComboBox::currentIndexChanged, this, &BeatPanel::showTrend);
 
@@ -235,10 +236,12 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
         auto *button = new QPushButton(command->text(), this);
         button->setObjectName(command->objectName() + QStringLiteral("Button"));
         connect(button, &QPushButton::clicked, command, &QAction::trigger);
+        // The command's own text, also once the language changed.
+        connect(command, &QAction::changed, button, [button, command] { button->setText(command->text()); });
         buttons->addWidget(button);
     }
     auto *trendChoice = new QHBoxLayout;
-    trendChoice->addWidget(new QLabel(tr("Trend:"), this));
+    trendChoice->addWidget(m_trendLabel);
     trendChoice->addWidget(m_firstTrend);
     trendChoice->addWidget(m_secondTrend);
     trendChoice->addStretch();
@@ -255,6 +258,23 @@ BeatPanel::BeatPanel(Ml &window, const QList<QAction *> &commands)
 
     connect(&window, &Ml::beatLogged, this, &BeatPanel::showBeats);
     connect(&window, &Ml::referenceChanged, this, &BeatPanel::showComparison);
+    relabel();
+}
+
+void BeatPanel::relabel()
+{
+    setWindowTitle(shown("beats.title", { m_window.windowTitle().toStdString() }));
+    m_table->setAccessibleName(shown("beats.log"));
+    m_comparison->setAccessibleName(shown("beats.comparison"));
+    m_comparison->setHorizontalHeaderLabels({ shown("beats.comparison.readout"), shown("beats.comparison.unit"),
+        shown("beats.comparison.reference"), shown("beats.comparison.now"), shown("beats.comparison.difference"),
+        shown("beats.comparison.difference-percent") });
+    m_trendLabel->setText(shown("beats.trend"));
+    m_trend->setAccessibleName(shown("beats.trend.picture"));
+    m_firstTrend->setAccessibleName(shown("beats.trend.first"));
+    m_secondTrend->setAccessibleName(shown("beats.trend.second"));
+    m_secondTrend->setItemText(0, shown("beats.trend.none"));
+    m_model->relabel();
     showBeats();
 }
 
@@ -268,7 +288,7 @@ void BeatPanel::showBeats()
     if (isVisible() && following)
         m_table->scrollToBottom();
     const auto steady = m_window.run().beatLog().steadyFrom();
-    m_steady->setText(steady ? tr("Steady from beat %1").arg(*steady) : tr("Not steady yet"));
+    m_steady->setText(steady ? shown("beats.steady", { std::to_string(*steady) }) : shown("beats.not-steady"));
     showTrend();
     showComparison();
 }
@@ -283,13 +303,14 @@ void BeatPanel::showComparison()
     const auto comparison = m_window.run().comparison(m_window);
     m_comparison->setEnabled(comparison.has_value());
     if (!comparison) {
-        m_referenceState->setText(tr("No reference held: Hold as Reference keeps the run as it is now."));
+        m_referenceState->setText(shown("beats.no-reference"));
         m_comparison->clearContents();
         m_changes->clear();
         return;
     }
     const Reference &reference = *m_window.run().reference();
-    m_referenceState->setText(tr("Reference held at tick %1 (%2 s)").arg(reference.tick).arg(timeOf(reference.tick)));
+    m_referenceState->setText(
+        shown("beats.reference-held", { std::to_string(reference.tick), secondsOf(reference.tick) }));
     for (int row = 0; row < readoutCount; ++row) {
         const ReadoutComparison &readout = comparison->readouts[static_cast<std::size_t>(row)];
         const QStringList cells { fromStd(readout.name), fromStd(readout.unit), fromStd(readout.reference),
@@ -305,8 +326,9 @@ void BeatPanel::showComparison()
     QStringList changes;
     for (const ControlChange &change : comparison->changes)
         changes << QStringLiteral("%1 %2 -> %3").arg(fromStd(change.name), fromStd(change.reference), fromStd(change.now));
-    m_changes->setText(changes.isEmpty() ? tr("No control differs from the reference.")
-                                         : tr("Changed: %1").arg(changes.join(QStringLiteral("; "))));
+    m_changes->setText(changes.isEmpty()
+            ? shown("beats.no-change")
+            : shown("beats.changed", { changes.join(QStringLiteral("; ")).toStdString() }));
 }
 
 } // namespace talbrix

@@ -27,6 +27,8 @@ public:
 
     // After the log grew, or the run was replaced.
     void sync();
+    // The headers and the rhythm again, in the language now in use.
+    void relabel();
 
 private:
     const BeatLog &log() const;
@@ -62,6 +64,9 @@ class BeatPanel : public QWidget {
 public:
     BeatPanel(Ml &window, const QList<QAction *> &commands);
 
+    // Every text again, in the language now in use.
+    void relabel();
+
 private:
     void showBeats();
     void showComparison();
@@ -74,6 +79,7 @@ private:
     TrendPlot *m_trend;
     QComboBox *m_firstTrend;
     QComboBox *m_secondTrend;
+    QLabel *m_trendLabel;
     QLabel *m_referenceState;
     QTableWidget *m_comparison;
     QLabel *m_changes;

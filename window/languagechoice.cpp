@@ -51,7 +51,7 @@ bool useFile(const QString &path)
 
 } // namespace
 
-QStringList useLanguageFrom(const QStringList &arguments, const QStringList &systemLanguages)
+QStringList useLanguageFrom(const QStringList &arguments, const QString &remembered, const QStringList &systemLanguages)
 {
     QStringList rest;
     QString asked;
@@ -67,21 +67,38 @@ QStringList useLanguageFrom(const QStringList &arguments, const QStringList &sys
         else
             rest << argument;
     }
-    if (asked.isEmpty())
-        asked = qEnvironmentVariable("TALBRIX_LANGUAGE");
-    if (asked.endsWith(QStringLiteral(".texts")) && useFile(asked))
-        return rest;
+
+    // The menu remembers only shipped tags; a file of texts stands only in
+    // the option or the variable, where the user wrote it.
+    const std::vector<std::string> shipped = shippedLanguages();
+    const struct {
+        QString language;
+        bool mayBeFile;
+        bool told; // a choice the user typed is told when it cannot be used
+    } choices[] = { { asked, true, true }, { remembered, false, false },
+        { qEnvironmentVariable("TALBRIX_LANGUAGE"), true, true } };
+    for (const auto &choice : choices) {
+        if (choice.language.isEmpty())
+            continue;
+        if (choice.language.endsWith(QStringLiteral(".texts"))) {
+            if (choice.mayBeFile && useFile(choice.language))
+                return rest;
+            continue;
+        }
+        const std::string language = chooseLanguage({ choice.language.toStdString() }, shipped);
+        if (!language.empty()) {
+            useTexts(shippedTexts(language));
+            return rest;
+        }
+        if (choice.told)
+            tell("no texts in '" + choice.language.toStdString() + "' ship with Talbrix (" + shippedList()
+                + "); the next choice is used");
+    }
 
     std::vector<std::string> preferred;
-    if (!asked.isEmpty() && !asked.endsWith(QStringLiteral(".texts"))) {
-        if (chooseLanguage({ asked.toStdString() }, shippedLanguages()).empty())
-            tell("no texts in '" + asked.toStdString() + "' ship with Talbrix (" + shippedList()
-                + "); the system's language is used");
-        preferred.push_back(asked.toStdString());
-    }
     for (const QString &language : systemLanguages)
         preferred.push_back(language.toStdString());
-    useTexts(shippedTexts(chooseLanguage(preferred, shippedLanguages())));
+    useTexts(shippedTexts(chooseLanguage(preferred, shipped)));
     return rest;
 }
 

@@ -3,6 +3,7 @@
 #include "beatlog.h"
 #include "catalogue.h"
 #include "ml.h"
+#include "shown.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -25,12 +26,6 @@ namespace {
 QString fromStd(const std::string &text)
 {
     return QString::fromStdString(text);
-}
-
-// A text of the catalogue in use (access-key markers kept: Qt reads them).
-QString shown(std::string_view key, std::initializer_list<std::string> arguments = {})
-{
-    return fromStd(textOf(key, arguments));
 }
 
 QString htmlOf(const std::vector<TextSpan> &spans)
@@ -87,6 +82,7 @@ LessonPanel::LessonPanel(Ml &window, QAction *saveResult)
     auto *save = new QPushButton(saveResult->text(), this);
     save->setObjectName(QStringLiteral("saveResultButton"));
     connect(save, &QPushButton::clicked, saveResult, &QAction::trigger);
+    connect(saveResult, &QAction::changed, save, [save, saveResult] { save->setText(saveResult->text()); });
     connect(m_back, &QPushButton::clicked, this, &LessonPanel::goBack);
     connect(m_next, &QPushButton::clicked, this, &LessonPanel::goNext);
 
@@ -129,6 +125,16 @@ void LessonPanel::restore(std::string lessonText, LessonRun lesson, const QStrin
     setWindowTitle(shown("lesson.window-title", { m_lesson->lesson().title }));
     showStep();
     watch();
+}
+
+void LessonPanel::relabel()
+{
+    m_back->setText(shown("lesson.panel.back"));
+    m_next->setText(shown("lesson.panel.next"));
+    if (!m_lesson)
+        return;
+    setWindowTitle(shown("lesson.window-title", { m_lesson->lesson().title }));
+    showStep();
 }
 
 void LessonPanel::close()

@@ -34,6 +34,9 @@ public:
     void restore(std::string lessonText, LessonRun lesson, const QString &verification);
     // The lesson let go (the window took another run).
     void close();
+    // Every text of the panel again, in the language now in use; a result's
+    // verification stays as it was told.
+    void relabel();
 
     bool hasLesson() const { return m_lesson.has_value(); }
     const LessonRun &lesson() const { return *m_lesson; }

@@ -1,6 +1,7 @@
 #include "ml.h"
 
 #include "applicationlook.h"
+#include "catalogue.h"
 #include "circulation.h"
 #include "formtable.h"
 #include "linecontrol.h"
@@ -10,8 +11,10 @@
 #include "runkeeper.h"
 #include "runmenu.h"
 #include "runtimeerror.h"
+#include "shown.h"
 #include "trackbar.h"
 #include "twips.h"
+#include "windowsettings.h"
 #include "zoom.h"
 
 #include <QApplication>
@@ -27,7 +30,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTimer>
 
 #include <exception>
@@ -38,16 +40,9 @@ namespace {
 
 constexpr QSize clientSize(tw(form::window.width), tw(form::window.height));
 
-// Where the zoom is remembered between sessions: ~/.config/talbrix/talbrix.conf
-// on Linux, the key holding percent (100, 200 or 300).
-constexpr char settingsOrganisation[] = "talbrix";
-constexpr char settingsApplication[] = "talbrix";
+// The zoom remembered between sessions (windowSettings), in percent: 100,
+// 200 or 300.
 constexpr char zoomKey[] = "window/zoomPercent";
-
-QSettings settings()
-{
-    return QSettings(QLatin1String(settingsOrganisation), QLatin1String(settingsApplication));
-}
 
 // One tick advances the model by 0.01 s, so a 10 ms period runs it in real
 // time. A precise timer keeps the period's phase, so firings neither drift
@@ -69,7 +64,7 @@ Ml::Ml(QWidget *parent)
     , m_controls(createControls(*this))
     , m_readouts(m_controls.texts)
     , m_reportError([this](const QString &errorName) {
-        QMessageBox::critical(this, windowTitle(), tr("Run-time error: %1").arg(errorName));
+        QMessageBox::critical(this, windowTitle(), shown("error.run-time", { errorName.toStdString() }));
     })
     , m_beep([] { QApplication::beep(); })
 {
@@ -114,6 +109,17 @@ void Ml::connectZoomCommands()
     connect(menu->zoomOut(), &QAction::triggered, this, &Ml::zoomOut);
     connect(menu->actualSize(), &QAction::triggered, this, &Ml::actualSize);
     menu->zoomOut()->setEnabled(false);
+    connect(menu, &RunMenu::languageChosen, this, &Ml::useLanguage);
+}
+
+// At once, for what is open and what opens next; remembered for the next
+// start, where the --language option still wins.
+void Ml::useLanguage(const QString &language)
+{
+    useTexts(shippedTexts(language.toStdString()));
+    m_runKeeper->relabel();
+    if (m_remembersChoices)
+        rememberLanguage(language);
 }
 
 void Ml::setZoom(int zoom)
@@ -130,18 +136,18 @@ void Ml::setZoom(int zoom)
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         resize(clientSize * zoom);
     update();
-    if (m_remembersZoom)
-        settings().setValue(QLatin1String(zoomKey), zoom * 100);
+    if (m_remembersChoices)
+        windowSettings().setValue(QLatin1String(zoomKey), zoom * 100);
 }
 
 // A damaged or hand-edited setting gives the nearest zoom there is. Only the
-// program started from its command line remembers its zoom, so that a window
-// made by a test or a tool leaves the user's setting alone.
+// program started from its command line remembers its zoom and its language,
+// so that a window made by a test or a tool leaves the user's settings alone.
 void Ml::restoreZoom()
 {
-    m_remembersZoom = true;
+    m_remembersChoices = true;
     bool isNumber = false;
-    const int percent = settings().value(QLatin1String(zoomKey), 100).toInt(&isNumber);
+    const int percent = windowSettings().value(QLatin1String(zoomKey), 100).toInt(&isNumber);
     if (isNumber)
         setZoom((percent + 50) / 100);
 }
@@ -168,7 +174,7 @@ void Ml::runGuarded(Handler handler)
     } catch (const std::exception &error) {
         endWithRunTimeError(QString::fromUtf8(error.what()));
     } catch (...) {
-        endWithRunTimeError(tr("Unknown error"));
+        endWithRunTimeError(shown("error.unknown"));
     }
 }
 
@@ -235,7 +241,7 @@ void Ml::openFromCommandLine(const QStringList &arguments)
     if (arguments.size() < 2)
         return;
     if (arguments.size() > 2) {
-        QMessageBox::warning(this, windowTitle(), tr("Usage: talbrix [SCENARIO_FILE]"));
+        QMessageBox::warning(this, windowTitle(), shown("start.usage"));
         return;
     }
     // After the window is up, so that a long replay shows its progress on it.

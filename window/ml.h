@@ -104,6 +104,8 @@ public Q_SLOTS:
     void zoomIn() { setZoom(m_zoom + 1); }
     void zoomOut() { setZoom(m_zoom - 1); }
     void actualSize() { setZoom(1); }
+    // One of the shipped languages (a tag) for every text around the form.
+    void useLanguage(const QString &language);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -130,7 +132,7 @@ private:
     ErrorReporter m_reportError;
     Beep m_beep;
     int m_zoom = 1;
-    bool m_remembersZoom = false;
+    bool m_remembersChoices = false; // the zoom and the language, for the next start
 };
 
 } // namespace talbrix

@@ -1,6 +1,7 @@
 #include "replayprogress.h"
 
 #include "replayjob.h"
+#include "shown.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,8 +25,7 @@ constexpr int progressSteps = 1000;
 
 ReplayProgress::Outcome ReplayProgress::run(QWidget &parent, ReplayJob &job, const QString &label)
 {
-    QProgressDialog progress(label, QCoreApplication::translate("talbrix::ReplayProgress", "Cancel"), 0,
-        progressSteps, &parent);
+    QProgressDialog progress(label, shown("file.cancel"), 0, progressSteps, &parent);
     progress.setObjectName(QStringLiteral("replayProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(progressDelayMilliseconds);

@@ -11,6 +11,7 @@
 #include "replayjob.h"
 #include "replayprogress.h"
 #include "runmenu.h"
+#include "shown.h"
 
 #include <QAction>
 #include <QDialog>
@@ -24,11 +25,15 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QToolTip>
 #include <QVBoxLayout>
+
+#include <initializer_list>
+#include <utility>
 
 namespace talbrix {
 
@@ -37,30 +42,67 @@ namespace {
 constexpr int noticeMilliseconds = 4000;
 const QString scenarioSuffix = QStringLiteral("talbrix");
 
+// The kinds of file a dialog offers, ";;" between them, in the language in
+// use: the dialog shows them as given.
+QString filtersOf(std::initializer_list<const char *> keys)
+{
+    QStringList filters;
+    for (const char *key : keys)
+        filters << shown(key);
+    return filters.join(QStringLiteral(";;"));
+}
+
 QString scenarioFilter()
 {
-    return RunKeeper::tr("Talbrix runs (*.talbrix);;All files (*)");
+    return filtersOf({ "file.filter.runs", "file.filter.all" });
 }
 
 QString openFilter()
 {
-    return RunKeeper::tr(
-        "Talbrix files (*.talbrix *.lesson *.result);;Talbrix runs (*.talbrix);;Lessons (*.lesson);;Lesson results "
-        "(*.result);;All files (*)");
+    return filtersOf(
+        { "file.filter.talbrix", "file.filter.runs", "file.filter.lessons", "file.filter.results", "file.filter.all" });
 }
 
 const QString resultSuffix = QStringLiteral("result");
 
 // Both kinds of table are CSV files: the kind chosen in the save dialog
-// decides the form, the standard one unless the user picks the other.
-QString standardTableFilter()
+// decides the form, the standard one unless the user picks the other. The
+// dialog hands back the kind's text, compared with the same language's.
+QString tableFilterOf(RunKeeper::TableForm form)
 {
-    return RunKeeper::tr("CSV tables (*.csv)");
+    return shown(form == RunKeeper::TableForm::DecimalComma ? "file.filter.decimal-comma" : "file.filter.csv");
 }
 
-QString decimalCommaTableFilter()
+QString cannotOpenMessage(const QString &path, const QString &reason)
 {
-    return RunKeeper::tr("CSV for spreadsheets with a decimal comma (*.csv)");
+    return shown("file.cannot-open", { QDir::toNativeSeparators(path).toStdString() }) + QStringLiteral("\n\n")
+        + reason;
+}
+
+// A question with its buttons in the language in use (Qt's own would be
+// English); the first button is the default. Returns the button chosen.
+int ask(QWidget &parent, const QString &question,
+    std::initializer_list<std::pair<QMessageBox::StandardButton, const char *>> buttons)
+{
+    QMessageBox box(QMessageBox::Question, parent.windowTitle(), question, QMessageBox::NoButton, &parent);
+    for (const auto &[button, key] : buttons)
+        box.addButton(button)->setText(shown(key));
+    box.setDefaultButton(buttons.begin()->first);
+    return box.exec();
+}
+
+// A line (or lines) to type, OK and Cancel in the language in use; empty
+// when the user cancelled.
+QString askText(QWidget &parent, const QString &title, const QString &label, bool severalLines)
+{
+    QInputDialog dialog(&parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    if (severalLines)
+        dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+    dialog.setOkButtonText(shown("lesson.dialog.ok"));
+    dialog.setCancelButtonText(shown("lesson.dialog.cancel"));
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 std::string inForm(std::string table, RunKeeper::TableForm form)
@@ -119,26 +161,22 @@ RunKeeper::RunKeeper(Ml &window)
         QToolTip::showText(m_window.mapToGlobal(QPoint(8, 8)), message, &m_window, {}, noticeMilliseconds);
     })
     , m_askToSave([this] {
-        return QMessageBox::question(&m_window, m_window.windowTitle(),
-            tr("The run has ticks that are not saved. Save it as a scenario before closing?"),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return ask(m_window, shown("file.unsaved-run"),
+            { { QMessageBox::Save, "lesson.dialog.save" }, { QMessageBox::Discard, "lesson.dialog.discard" },
+                { QMessageBox::Cancel, "lesson.dialog.cancel" } });
     })
     , m_askToSaveAnswers([this] {
-        return QMessageBox::question(&m_window, m_window.windowTitle(),
-            tr("The lesson has answers that are not saved. Save the result first?"),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return ask(m_window, shown("lesson.unsaved-question"),
+            { { QMessageBox::Save, "lesson.dialog.save" }, { QMessageBox::Discard, "lesson.dialog.discard" },
+                { QMessageBox::Cancel, "lesson.dialog.cancel" } });
     })
     , m_askName([this](const QString &title) {
-        bool ok = false;
-        const QString name = QInputDialog::getText(
-            &m_window, tr("Lesson: %1").arg(title), tr("Your name, as your teacher will see it:"), QLineEdit::Normal,
-            {}, &ok);
-        return ok ? name.simplified() : QString();
+        return askText(m_window, m_window.windowTitle(), shown("lesson.name-question", { title.toStdString() }), false)
+            .simplified();
     })
     , m_offerResult([this] {
-        return QMessageBox::question(&m_window, m_window.windowTitle(),
-                   tr("You have finished the lesson. Save your result now, to hand it in?"),
-                   QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Save)
+        return ask(m_window, shown("lesson.finished-question"),
+                   { { QMessageBox::Save, "lesson.dialog.save" }, { QMessageBox::Cancel, "lesson.dialog.not-now" } })
             == QMessageBox::Save;
     })
     , m_folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
@@ -146,16 +184,16 @@ RunKeeper::RunKeeper(Ml &window)
     setObjectName(QStringLiteral("runKeeper"));
     m_askLink = [this] {
         // Several lines, for a long link a mail program broke up.
-        return QInputDialog::getMultiLineText(&m_window, tr("Open Link"),
-            tr("Paste the link to a case (a Talbrix page address with \"#case=\" in it):"));
+        return askText(m_window, shown("link.dialog.title"), shown("link.dialog.prompt"), true);
     };
     connect(m_menu->savePicture(), &QAction::triggered, this, [this] {
-        chooseAndSave(tr("Save Picture"), QStringLiteral("png"), tr("PNG pictures (*.png)"), &RunKeeper::savePicture);
+        chooseAndSave(shown("file.dialog.save-picture"), QStringLiteral("png"), shown("file.filter.png"),
+            &RunKeeper::savePicture);
     });
     connect(m_menu->saveTable(), &QAction::triggered, this,
-        [this] { chooseAndSaveTable(tr("Save Run as Table"), &RunKeeper::saveTable); });
+        [this] { chooseAndSaveTable(shown("file.dialog.save-table"), &RunKeeper::saveTable); });
     connect(m_menu->saveScenario(), &QAction::triggered, this, [this] {
-        chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
+        chooseAndSave(shown("file.dialog.save-scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
     });
     connect(m_menu->openScenario(), &QAction::triggered, this, &RunKeeper::chooseAndOpen);
     connect(m_menu->openLink(), &QAction::triggered, this, &RunKeeper::askAndOpenLink);
@@ -163,9 +201,9 @@ RunKeeper::RunKeeper(Ml &window)
     connect(m_menu->holdReference(), &QAction::triggered, &m_window, &Ml::holdReference);
     connect(m_menu->clearReference(), &QAction::triggered, &m_window, &Ml::clearReference);
     connect(m_menu->saveBeatLog(), &QAction::triggered, this,
-        [this] { chooseAndSaveTable(tr("Save Beat Log as Table"), &RunKeeper::saveBeatLog); });
+        [this] { chooseAndSaveTable(shown("file.dialog.save-beat-log"), &RunKeeper::saveBeatLog); });
     connect(m_menu->saveComparison(), &QAction::triggered, this,
-        [this] { chooseAndSaveTable(tr("Save Comparison as Table"), &RunKeeper::saveComparison); });
+        [this] { chooseAndSaveTable(shown("file.dialog.save-comparison"), &RunKeeper::saveComparison); });
     connect(m_menu->lessons(), &QAction::triggered, this, &RunKeeper::chooseLesson);
     connect(m_menu->saveResult(), &QAction::triggered, this, [this] {
         if (!m_menu->held())
@@ -198,6 +236,15 @@ void RunKeeper::showBeatPanel()
     m_beatPanel->show();
     m_beatPanel->raise();
     m_beatPanel->activateWindow();
+}
+
+void RunKeeper::relabel()
+{
+    m_menu->relabel();
+    if (m_beatPanel)
+        m_beatPanel->relabel();
+    if (m_lessonPanel)
+        m_lessonPanel->relabel();
 }
 
 std::string RunKeeper::scenario() const
@@ -238,7 +285,7 @@ bool RunKeeper::mayDiscardRun()
         return true; // nothing ran since the run was opened or saved
     switch (m_askToSave()) {
     case QMessageBox::Save:
-        chooseAndSave(tr("Save Run as Scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
+        chooseAndSave(shown("file.dialog.save-scenario"), scenarioSuffix, scenarioFilter(), &RunKeeper::saveScenario);
         return m_window.ticks() == m_keptTicks;
     case QMessageBox::Discard:
         return true;
@@ -266,7 +313,7 @@ void RunKeeper::chooseAndOpen()
     if (m_menu->held())
         return;
     QString chosenFilter;
-    const QString path = m_chooseFile(tr("Open Scenario"), m_folder, openFilter(), false, chosenFilter);
+    const QString path = m_chooseFile(shown("file.dialog.open-scenario"), m_folder, openFilter(), false, chosenFilter);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
@@ -290,10 +337,10 @@ bool RunKeeper::openLink(const QString &link)
     const Holding holding(*m_menu);
     const CaseLinkReading reading = readCaseLink(link.toStdString());
     if (!reading.error.empty()) {
-        m_report(tr("Cannot open the link.\n\n%1").arg(QString::fromStdString(reading.error)));
+        m_report(shown("link.cannot-open") + QStringLiteral("\n\n") + QString::fromStdString(reading.error));
         return false;
     }
-    return openText(reading.text, QStringLiteral("link"));
+    return openText(reading.text, shown("link.name"));
 }
 
 void RunKeeper::chooseAndSave(
@@ -310,19 +357,22 @@ void RunKeeper::chooseAndSave(
 }
 
 // The kind of table chosen last is offered first, for the window's life: a
-// class in a decimal-comma country picks it once.
+// class in a decimal-comma country picks it once. The form is kept, not its
+// text, so that it survives a change of language.
 void RunKeeper::chooseAndSaveTable(const QString &caption, bool (RunKeeper::*save)(const QString &, TableForm))
 {
     if (m_menu->held())
         return;
-    QString chosenFilter = m_tableFilter.isEmpty() ? standardTableFilter() : m_tableFilter;
-    const QString filters = standardTableFilter() + QStringLiteral(";;") + decimalCommaTableFilter();
+    QString chosenFilter = tableFilterOf(m_tableForm);
+    const QString filters
+        = tableFilterOf(TableForm::Standard) + QStringLiteral(";;") + tableFilterOf(TableForm::DecimalComma);
     const QString path = m_chooseFile(caption, suggestedPath(QStringLiteral("csv")), filters, true, chosenFilter);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
-    m_tableFilter = chosenFilter;
-    (this->*save)(path, chosenFilter == decimalCommaTableFilter() ? TableForm::DecimalComma : TableForm::Standard);
+    m_tableForm
+        = chosenFilter == tableFilterOf(TableForm::DecimalComma) ? TableForm::DecimalComma : TableForm::Standard;
+    (this->*save)(path, m_tableForm);
 }
 
 // --- Opening -----------------------------------------------------------------
@@ -333,7 +383,7 @@ bool RunKeeper::openScenario(const QString &path)
         return false;
     const Holding holding(*m_menu);
     const auto cannotOpen = [&](const QString &reason) {
-        m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), reason));
+        m_report(cannotOpenMessage(path, reason));
         return false;
     };
     // Only a whole file can be checked before it is replayed: a pipe or a
@@ -341,9 +391,9 @@ bool RunKeeper::openScenario(const QString &path)
     // answer, /dev/zero never end).
     const QFileInfo info(path);
     if (info.isDir())
-        return cannotOpen(tr("It is a folder."));
+        return cannotOpen(shown("file.is-folder"));
     if (info.exists() && !info.isFile())
-        return cannotOpen(tr("It is not a regular file (a pipe or a device): save it as a file first."));
+        return cannotOpen(shown("file.not-regular-to-open"));
     if (info.size() > static_cast<qint64>(maxOpenedBytes))
         return cannotOpen(QString::fromStdString(tooLargeToOpen()));
     QFile file(path);
@@ -351,7 +401,7 @@ bool RunKeeper::openScenario(const QString &path)
         return cannotOpen(file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return cannotOpen(tr("The file could not be read to its end."));
+        return cannotOpen(shown("file.not-read-to-end"));
     file.close();
 
     return openText(bytes.toStdString(), path);
@@ -373,8 +423,8 @@ bool RunKeeper::openText(const std::string &text, const QString &path)
         m_lessonPanel->close();
     showLessonState();
     const QString name = QFileInfo(path).fileName();
-    m_notice(m_keptTicks == 1 ? tr("Opened \"%1\": 1 tick replayed.").arg(name)
-                              : tr("Opened \"%1\": %2 ticks replayed.").arg(name).arg(m_keptTicks));
+    m_notice(shown(m_keptTicks == 1 ? "file.opened.one" : "file.opened.other",
+        { name.toStdString(), std::to_string(m_keptTicks) }));
     return true;
 }
 
@@ -383,12 +433,13 @@ bool RunKeeper::replayIntoWindow(const std::string &scenario, const QString &nam
     const auto job = ReplayJob::opening(scenario);
     job->setTickFunction(m_replayTick);
     const bool wasRunning = m_window.stopTimer();
-    const ReplayProgress::Outcome outcome = ReplayProgress::run(m_window, *job, tr("Replaying \"%1\"...").arg(name));
+    const ReplayProgress::Outcome outcome
+        = ReplayProgress::run(m_window, *job, shown("file.replaying", { name.toStdString() }));
     if (outcome != ReplayProgress::Outcome::Done) {
         if (wasRunning)
             m_window.restartTimer();
         if (outcome == ReplayProgress::Outcome::Failed)
-            m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), QString::fromStdString(job->error())));
+            m_report(cannotOpenMessage(path, QString::fromStdString(job->error())));
         return false;
     }
     m_window.adoptRun(job->window(), job->takeRun());
@@ -441,7 +492,7 @@ void RunKeeper::chooseAndSaveResult()
                                              : QDir(m_folder).filePath(name + QLatin1Char('.') + resultSuffix);
     QString chosenFilter;
     const QString path
-        = m_chooseFile(tr("Save Result"), suggested, tr("Lesson results (*.result)"), true, chosenFilter);
+        = m_chooseFile(shown("file.dialog.save-result"), suggested, shown("file.filter.results"), true, chosenFilter);
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
@@ -460,7 +511,7 @@ bool RunKeeper::openLessonText(const std::string &text, const QString &path)
 {
     LessonReading reading = readLesson(text);
     if (!reading.lesson) {
-        m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), QString::fromStdString(reading.error)));
+        m_report(cannotOpenMessage(path, QString::fromStdString(reading.error)));
         return false;
     }
     if (!mayDiscardAnswers())
@@ -473,14 +524,14 @@ bool RunKeeper::openLessonText(const std::string &text, const QString &path)
         return false;
     showLessonPanel().start(normalisedText(text), std::move(*reading.lesson), student.toStdString());
     showLessonState();
-    m_notice(tr("Opened the lesson \"%1\".").arg(title));
+    m_notice(shown("lesson.opened", { title.toStdString() }));
     return true;
 }
 
 bool RunKeeper::openResult(const std::string &text, const QString &path)
 {
     const auto cannotOpen = [&](const std::string &reason) {
-        m_report(tr("Cannot open \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), QString::fromStdString(reason)));
+        m_report(cannotOpenMessage(path, QString::fromStdString(reason)));
         return false;
     };
     const ResultReading reading = readResult(text);
@@ -489,7 +540,7 @@ bool RunKeeper::openResult(const std::string &text, const QString &path)
     const LessonResult &result = *reading.result;
     LessonReading lessonReading = readLesson(result.lessonText);
     if (!lessonReading.lesson)
-        return cannotOpen("The lesson inside the result cannot be read: " + lessonReading.error);
+        return cannotOpen(textOf("file.lesson-in-result", { lessonReading.error }));
     if (!mayDiscardAnswers())
         return false;
     const ResultCheck check = checkResult(*lessonReading.lesson, result);
@@ -498,13 +549,11 @@ bool RunKeeper::openResult(const std::string &text, const QString &path)
         return false;
     LessonRun lesson(std::move(*lessonReading.lesson), result.student);
     lesson.restore(result.answers, check.marks, check.observations, result.reached, result.finished);
-    const QString verification = check.verified
-        ? tr("Verified: %1's answers and every observation agree with the replayed run.")
-              .arg(QString::fromStdString(result.student))
-        : tr("Not verified: %1").arg(QString::fromStdString(check.problem));
+    const QString verification = check.verified ? shown("lesson.verified", { result.student })
+                                                : shown("lesson.not-verified", { check.problem });
     showLessonPanel().restore(result.lessonText, std::move(lesson), verification);
     showLessonState();
-    m_notice(tr("Opened \"%1\": %2").arg(name, verification));
+    m_notice(shown("file.opened-result", { name.toStdString(), verification.toStdString() }));
     return true;
 }
 
@@ -514,10 +563,10 @@ void RunKeeper::chooseLesson()
         return;
     QDialog dialog(&m_window);
     dialog.setObjectName(QStringLiteral("lessonsDialog"));
-    dialog.setWindowTitle(tr("Lessons"));
+    dialog.setWindowTitle(shown("lesson.chooser.title"));
     auto *list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("lessonList"));
-    list->setAccessibleName(tr("Lessons that ship with Talbrix"));
+    list->setAccessibleName(shown("lesson.chooser.list"));
     auto *notes = new QLabel(&dialog);
     notes->setObjectName(QStringLiteral("lessonNotes"));
     notes->setWordWrap(true);
@@ -534,9 +583,12 @@ void RunKeeper::chooseLesson()
         item->setData(Qt::UserRole + 1, lines.join(QStringLiteral("\n\n")));
     }
     connect(list, &QListWidget::currentItemChanged, notes, [notes](QListWidgetItem *item) {
-        notes->setText(item ? tr("For teachers: %1").arg(item->data(Qt::UserRole + 1).toString()) : QString());
+        notes->setText(item ? shown("lesson.chooser.notes", { item->data(Qt::UserRole + 1).toString().toStdString() })
+                            : QString());
     });
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Open)->setText(shown("lesson.chooser.open"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(shown("lesson.dialog.cancel"));
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
@@ -555,7 +607,7 @@ void RunKeeper::chooseLesson()
 bool RunKeeper::saveResult(const QString &path)
 {
     if (!m_lessonPanel || !m_lessonPanel->hasLesson())
-        return cannotSave(path, tr("No lesson is open: choose one with Lessons... first."), true);
+        return cannotSave(path, shown("file.no-lesson"), true);
     const std::string text
         = resultText(m_lessonPanel->lesson(), m_lessonPanel->lessonText(), m_window.scenario(), utcNow());
     // A failed save keeps every answer: the lesson stays as it is.
@@ -570,9 +622,10 @@ bool RunKeeper::saveResult(const QString &path)
 
 bool RunKeeper::cannotSave(const QString &path, const QString &reason, bool runKept)
 {
-    QString message = tr("Cannot save \"%1\".\n\n%2").arg(QDir::toNativeSeparators(path), reason);
+    QString message
+        = shown("file.cannot-save", { QDir::toNativeSeparators(path).toStdString() }) + QStringLiteral("\n\n") + reason;
     if (runKept)
-        message += tr("\n\nThe run is still kept: try again, perhaps in another folder.");
+        message += QStringLiteral("\n\n") + shown("file.still-kept");
     m_report(message);
     return false;
 }
@@ -590,7 +643,7 @@ bool RunKeeper::isSpecialFile(const QString &path)
 bool RunKeeper::saveText(const QString &path, const std::string &text)
 {
     if (isSpecialFile(path))
-        return cannotSave(path, tr("It is not a regular file."), true);
+        return cannotSave(path, shown("file.not-regular"), true);
     QSaveFile file(path);
     const auto size = static_cast<qint64>(text.size());
     if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit())
@@ -615,7 +668,7 @@ bool RunKeeper::saveComparison(const QString &path, TableForm form)
 {
     const RecordedRun &run = m_window.run();
     if (!run.reference())
-        return cannotSave(path, tr("No reference is held: Hold as Reference first."), true);
+        return cannotSave(path, shown("file.no-reference"), true);
     return saveText(
         path, inForm(comparisonTable(*run.comparison(m_window), *run.reference(), m_window.controlSettings()), form));
 }
@@ -626,7 +679,7 @@ bool RunKeeper::saveTable(const QString &path, TableForm form)
         return false;
     const Holding holding(*m_menu);
     if (isSpecialFile(path))
-        return cannotSave(path, tr("It is not a regular file."), true);
+        return cannotSave(path, shown("file.not-regular"), true);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return cannotSave(path, file.errorString(), true);
@@ -638,7 +691,7 @@ bool RunKeeper::saveTable(const QString &path, TableForm form)
     if (form == TableForm::DecimalComma)
         write = DecimalCommaCsv::sink(std::move(write));
     const auto job = ReplayJob::table(scenario(), std::move(write));
-    const ReplayProgress::Outcome outcome = ReplayProgress::run(m_window, *job, tr("Writing the table..."));
+    const ReplayProgress::Outcome outcome = ReplayProgress::run(m_window, *job, shown("file.writing-table"));
     if (outcome == ReplayProgress::Outcome::Cancelled) {
         file.cancelWriting();
         return false;
@@ -657,7 +710,7 @@ bool RunKeeper::savePicture(const QString &path)
     // grab() renders at the screen's scale: a window at 200 % saves twice the
     // pixels, as it is shown.
     if (isSpecialFile(path))
-        return cannotSave(path, tr("It is not a regular file."), false);
+        return cannotSave(path, shown("file.not-regular"), false);
     const QPixmap picture = m_window.grab();
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit())

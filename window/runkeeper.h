@@ -87,6 +87,10 @@ public:
     // are not saved, or the user saved them or chose to discard them.
     bool mayDiscardAnswers();
 
+    // The commands, the panels beside the form and what opens next in the
+    // language now in use; a dialog already open keeps its own.
+    void relabel();
+
     void showMenu(const QPoint &globalPosition);
     bool handleMenuKey(const QKeyEvent &event);
 
@@ -142,7 +146,7 @@ private:
     RecordedRun::TickFunction m_replayTick = &runTick;
     QString m_folder; // where the last file was opened or saved
     std::function<QString()> m_askLink;
-    QString m_tableFilter; // the kind of table last chosen, offered first next time
+    TableForm m_tableForm = TableForm::Standard; // the kind of table last chosen, offered first next time
 };
 
 } // namespace talbrix

@@ -2,8 +2,13 @@
 
 #include <QObject>
 
+#include <map>
+#include <string>
+
 class QAction;
+class QActionGroup;
 class QKeyEvent;
+class QMenu;
 class QKeySequence;
 class QPoint;
 class QString;
@@ -15,7 +20,7 @@ namespace talbrix {
 // text box, which keeps its own edit menu; also the Menu key and Shift+F10)
 // and the shortcuts, never on the form, whose layout is fixed. Each command
 // is an action of the window, named for tests and wired by whoever carries
-// it out.
+// it out; its text is the catalogue's, in the language in use.
 class RunMenu : public QObject {
     Q_OBJECT
 
@@ -38,6 +43,11 @@ public:
     QAction *zoomIn() const { return m_zoomIn; }
     QAction *zoomOut() const { return m_zoomOut; }
     QAction *actualSize() const { return m_actualSize; }
+    // The shipped languages, each by its own name, the one in use checked.
+    QMenu *languageMenu() const { return m_languageMenu; }
+
+    // Every command's text again, after the language changed.
+    void relabel();
 
     // The menu at a global position; the Menu key and Shift+F10 show it at the
     // focused control's centre. Nothing shows while the commands are held.
@@ -48,11 +58,21 @@ public:
     void hold(bool held) { m_held = held; }
     bool held() const { return m_held; }
 
+Q_SIGNALS:
+    // A language's tag, chosen in the Language submenu.
+    void languageChosen(const QString &language);
+
 private:
-    QAction *addAction(const char *name, const QString &text, const QKeySequence &shortcut);
+    QAction *addAction(const char *name, const char *key, const QKeySequence &shortcut);
     void addSeparator();
+    QMenu *addLanguageMenu();
+    void checkLanguageInUse();
 
     QWidget &m_window;
+    // Before the actions: the constructor fills them while it makes those.
+    std::map<QAction *, std::string> m_keys; // each command's text in the catalogue
+    QActionGroup *m_languages = nullptr;
+    QAction *m_language = nullptr; // the submenu's entry
     QAction *m_savePicture;
     QAction *m_saveTable;
     QAction *m_saveScenario;
@@ -68,6 +88,7 @@ private:
     QAction *m_zoomIn;
     QAction *m_zoomOut;
     QAction *m_actualSize;
+    QMenu *m_languageMenu;
     bool m_held = false;
 };
 

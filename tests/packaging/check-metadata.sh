@@ -140,7 +140,9 @@ for mime_type in $mime_types; do
     element mediatype | grep -qx "$mime_type" || fail "metainfo has no <mediatype> $mime_type"
 done
 grep -q '<glob pattern="\*\.talbrix"/>' "$mime" || fail "$mime has no *.talbrix glob"
-grep -q '(\*\.talbrix)' "$source_dir/window/runkeeper.cpp" ||
+# The dialogs' filters are texts of the catalogue; the window names the suffix.
+grep -q '^file\.filter\.runs .*(\*\.talbrix)' "$source_dir/languages/en.texts" &&
+    grep -q 'scenarioSuffix = QStringLiteral("talbrix")' "$source_dir/window/runkeeper.cpp" ||
     fail "the window's file dialogs do not offer *.talbrix"
 
 # --- Icons ------------------------------------------------------------------

@@ -469,13 +469,12 @@ void KeepRunTest::menuAndShortcuts()
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     const QStringList entries { QStringLiteral("Save &Picture..."), QStringLiteral("Save Run as &Table..."),
-        QStringLiteral("Save Run as &Scenario..."), QStringLiteral("&Open Scenario..."), QStringLiteral("Open Lin&k..."),
-        QString(),
-        QStringLiteral("&Beats and Reference..."), QStringLiteral("&Hold as Reference"),
-        QStringLiteral("&Clear Reference"), QStringLiteral("Save Beat &Log as Table..."),
-        QStringLiteral("Save Co&mparison as Table..."), QString(), QStringLiteral("L&essons..."),
-        QStringLiteral("Save &Result..."), QString(), QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"),
-        QStringLiteral("&Actual Size") };
+        QStringLiteral("Save Run as &Scenario..."), QStringLiteral("&Open Scenario..."),
+        QStringLiteral("Open Lin&k..."), QString(), QStringLiteral("&Beats and Reference..."),
+        QStringLiteral("&Hold as Reference"), QStringLiteral("&Clear Reference"),
+        QStringLiteral("Save Beat &Log as Table..."), QStringLiteral("Save Co&mparison as Table..."), QString(),
+        QStringLiteral("L&essons..."), QStringLiteral("Save &Result..."), QString(), QStringLiteral("Zoom &In"),
+        QStringLiteral("Zoom &Out"), QStringLiteral("&Actual Size"), QStringLiteral("&Language") };
     const auto rightClick = [](QWidget *target) {
         return menuOpenedBy([target] {
             QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), target->mapToGlobal(QPoint(3, 3)));
