@@ -1,5 +1,6 @@
 #include "reference.h"
 
+#include "catalogue.h"
 #include "csvoutput.h"
 #include "floatdigits.h"
 
@@ -49,8 +50,21 @@ Comparison compare(const Reference &reference, const std::array<std::string, rea
                 std::to_string(reference.controls.sliders[i]), std::to_string(nowControls.sliders[i]) });
     }
     if (std::string_view(rhythmOf(reference.controls)) != rhythmOf(nowControls))
-        comparison.changes.push_back({ "rhythm", rhythmOf(reference.controls), rhythmOf(nowControls) });
+        comparison.changes.push_back({ "rhythm", rhythmOf(reference.controls), rhythmOf(nowControls), true });
     return comparison;
+}
+
+std::string changeText(const ControlChange &change)
+{
+    if (!change.rhythm)
+        return textOf("beats.change", { change.name, change.reference, change.now });
+    return textOf("beats.change", { textOf("beats.column.rhythm"), rhythmText(change.reference == "fibrillating"),
+                                        rhythmText(change.now == "fibrillating") });
+}
+
+std::string rhythmText(bool fibrillating)
+{
+    return fibrillating ? textOf("beats.rhythm.fibrillating") : textOf("beats.rhythm.beating");
 }
 
 std::string comparisonTable(const Comparison &comparison, const Reference &reference, const ControlSettings &now)

@@ -55,7 +55,16 @@ struct ControlChange {
     std::string name;
     std::string reference;
     std::string now;
+    bool rhythm = false; // the values are the rhythm's words, not positions
 };
+
+// A change as the panels of both editions show it, in the language in use:
+// "Slider2 Aortic Compl. 3 -> 0", "rhythm beating -> fibrillating" (tables
+// keep the words of the file format).
+std::string changeText(const ControlChange &change);
+// The rhythm as the panels show it: "beating" or "fibrillating" in the
+// language in use.
+std::string rhythmText(bool fibrillating);
 
 struct Comparison {
     std::vector<ReadoutComparison> readouts;

@@ -399,8 +399,8 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_beats(double after)
     else
         json.null();
     json.key("rows").open('[');
-    const std::string beating = talbrix::textOf("beats.rhythm.beating");
-    const std::string fibrillating = talbrix::textOf("beats.rhythm.fibrillating");
+    const std::string beating = talbrix::rhythmText(false);
+    const std::string fibrillating = talbrix::rhythmText(true);
     auto row = log.rows().end();
     while (row != log.rows().begin() && static_cast<double>(std::prev(row)->beat) > after)
         --row;
@@ -438,7 +438,7 @@ EMSCRIPTEN_KEEPALIVE void talbrix_clear_reference()
 
 // The held reference beside the run as JSON, or null: {"tick": T,
 // "readouts": [[name, unit, reference, now, difference, percent], ...],
-// "changes": ["Slider2 Aortic Compl. 3 -> 0", ...]}; numbers as the
+// "changes": ["Slider2 Aortic Compl. 3 -> 0", ...] in the language in use}; numbers as the
 // comparison table writes them.
 EMSCRIPTEN_KEEPALIVE const char *talbrix_comparison()
 {
@@ -454,7 +454,7 @@ EMSCRIPTEN_KEEPALIVE const char *talbrix_comparison()
     }
     json.close(']').key("changes").open('[');
     for (const talbrix::ControlChange &change : comparison->changes)
-        json.value(change.name + ' ' + change.reference + " -> " + change.now);
+        json.value(talbrix::changeText(change));
     json.close(']').close('}');
     return keep(json.take());
 }

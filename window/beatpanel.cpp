@@ -86,7 +86,7 @@ QVariant BeatLogModel::data(const QModelIndex &index, int role) const
         return fromStd(row.texts[static_cast<std::size_t>(column - fixedColumns)]);
     if (column < columns - 1)
         return row.sliders[static_cast<std::size_t>(column - fixedColumns - readoutCount)];
-    return row.fibrillating ? shown("beats.rhythm.fibrillating") : shown("beats.rhythm.beating");
+    return fromStd(rhythmText(row.fibrillating));
 }
 
 QVariant BeatLogModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -325,7 +325,7 @@ void BeatPanel::showComparison()
     }
     QStringList changes;
     for (const ControlChange &change : comparison->changes)
-        changes << QStringLiteral("%1 %2 -> %3").arg(fromStd(change.name), fromStd(change.reference), fromStd(change.now));
+        changes << fromStd(changeText(change));
     m_changes->setText(changes.isEmpty()
             ? shown("beats.no-change")
             : shown("beats.changed", { changes.join(QStringLiteral("; ")).toStdString() }));

@@ -1,3 +1,4 @@
+#include "catalogue.h"
 #include "memorywindow.h"
 #include "recordedrun.h"
 #include "scenarioreplay.h"
@@ -93,6 +94,13 @@ TEST(Reference, ComparisonTakesTheLatestBeatsAndNamesWhatChanged)
     EXPECT_EQ(after.changes[0].name, "Slider2 Aortic Compl.");
     EXPECT_EQ(after.changes[0].reference + " -> " + after.changes[0].now, "3 -> 0");
     EXPECT_EQ(after.changes[1].reference + " -> " + after.changes[1].now, "beating -> fibrillating");
+    // The panels say it in the class's language; the slider keeps the form's name.
+    EXPECT_EQ(changeText(after.changes[1]), "rhythm beating -> fibrillating");
+    useTexts(shippedTexts("es"));
+    const std::string spanish[] = { changeText(after.changes[0]), changeText(after.changes[1]) };
+    useTexts(Texts());
+    EXPECT_EQ(spanish[0], "Slider2 Aortic Compl. 3 -> 0");
+    EXPECT_EQ(spanish[1], "ritmo latiendo -> fibrilando");
     const ReadoutComparison &strokeVolume = after.readouts[2];
     EXPECT_EQ(strokeVolume.name, "Stroke Vol (ml)");
     EXPECT_EQ(strokeVolume.reference, recorded.reference()->latestBeat->texts[2]);
