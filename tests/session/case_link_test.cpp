@@ -158,13 +158,13 @@ TEST(CaseLink, SpeaksTheLanguageInUse)
     std::string newer = caseLink("talbrix.html", readmeCase);
     newer.replace(newer.find("case=1:"), 7, "case=7:");
     const std::string newerWords = readCaseLink(newer).error;
-    const std::string damagedWords = readCaseLink(newer.substr(0, newer.find(':')) + "x").error;
+    const std::string germanDamaged = readCaseLink(newer.substr(0, newer.find(':')) + "x").error;
     const std::string longWords = longLinkWord(2345);
     useTexts(Texts());
     EXPECT_EQ(newerWords.rfind("Dieser Link wurde von einer neueren Talbrix-Version erstellt (Link-Version 7)", 0), 0U)
         << newerWords;
     EXPECT_NE(newerWords.find("bis Version 1."), std::string::npos) << newerWords;
-    EXPECT_EQ(damagedWords.rfind("Dieser Link ist beschädigt", 0), 0U) << damagedWords;
+    EXPECT_EQ(germanDamaged.rfind("Dieser Link ist beschädigt", 0), 0U) << germanDamaged;
     EXPECT_EQ(longWords.rfind("Dieser Link ist lang (2345 Zeichen)", 0), 0U) << longWords;
     EXPECT_NE(longWords.find("länger als 2000 Zeichen"), std::string::npos) << longWords;
 }
