@@ -23,7 +23,8 @@ class Lessons {
     this.dialog = /** @type {HTMLDialogElement} */ (element('lessonDialog'));
     /** A text of the catalogue in use (the page chose its language at start). */
     this.text = this.bridge.textOf.bind(this.bridge);
-    runFiles.addCommand('lessons', 'menu.lessons.open', 'Control+L', 'l', () => this.choose());
+    // No shortcut: Ctrl+L is the browser's own, to the address bar.
+    runFiles.addCommand('lessons', 'menu.lessons.open', null, 'l', () => this.choose());
     const saveResult = element('saveResult');
     labelCommand(this.bridge, saveResult, 'menu.lessons.save-result', 'r');
     labelCommand(this.bridge, this.back, 'lesson.panel.back', 'k');
