@@ -1,6 +1,7 @@
 #include "lesson.h"
 
 #include "linesource.h"
+#include "runtimeerror.h"
 #include "sha256.h"
 #include "val.h"
 
@@ -30,7 +31,13 @@ std::optional<double> plainNumber(std::string_view word)
     const std::string_view fraction = point == std::string_view::npos ? std::string_view("0") : word.substr(point + 1);
     if (!isWhole(whole) || !isWhole(fraction))
         return std::nullopt;
-    return val(word);
+    // Digits beyond a double's range are no tolerance: the conversion
+    // refuses them by raising overflow.
+    try {
+        return val(word);
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
 }
 
 // Splits "a *b* c" into spans; a '*' without its partner is just a '*'.

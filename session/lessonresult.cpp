@@ -4,6 +4,7 @@
 #include "csvoutput.h"
 #include "floatdigits.h"
 #include "linesource.h"
+#include "runtimeerror.h"
 #include "scenarioreplay.h"
 #include "val.h"
 
@@ -48,7 +49,13 @@ std::optional<double> readNumber(std::string_view word)
     }
     if (i != word.size())
         return std::nullopt;
-    return val(word);
+    // Beyond a double's range ("9e999") is no number exactNumber() writes:
+    // the conversion refuses it by raising overflow.
+    try {
+        return val(word);
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
 }
 
 // The readouts whose numbers an observation keeps.

@@ -162,6 +162,7 @@ TEST(Lesson, RefusesAMistakeWithItsLineAndReason)
         { head + "task slider 1 to 11\n", "line 4: usage: task slider N to P, P of 0..10" },
         { head + "predict p direction Text14\n", "line 4: a readout is Text1..Text13, got 'Text14'" },
         { head + "predict p number Text5 tolerance 1,5\n", "line 4: a tolerance is a number" },
+        { head + "predict p number Text5 tolerance 1" + std::string(400, '0') + "\n", "line 4: a tolerance is a number" },
         { head + "predict p direction Text1\nobserve p from now to now\n",
             "line 5: a prediction is observed in a later step" },
         { head + "predict p direction Text1\nstep T\n", "line 4: prediction 'p' is never observed" },
@@ -299,13 +300,15 @@ TEST(Lesson, EveryShippedLessonGradesARightAndAWrongStudentAndCatchesAnEditedRes
             const std::size_t valueEnd = result.find('\n', result.find("\nvalue ") + 1);
             const std::size_t lastNumber = result.rfind(' ', valueEnd) + 1;
             const std::string edited = result.substr(0, lastNumber) + "1" + result.substr(lastNumber);
+            // A number no double holds is refused as a line, not raised as overflow.
+            const std::string huge = result.substr(0, lastNumber) + "9e999" + result.substr(valueEnd);
             const std::size_t answer = result.find("\nanswer ");
             const std::size_t tickStart = result.find(' ', result.find(' ', result.find(' ', answer + 1) + 1) + 1) + 1;
             const std::string lateAnswer = result.substr(0, tickStart) + "99999999" + result.substr(result.find(' ', tickStart));
             const std::string endless = replaced(result, "end run", "| ticks 18446744073709551615\nend run");
             const std::size_t reached = result.find("\nreached ") + 9;
             const std::string beyond = result.substr(0, reached) + "99" + result.substr(result.find(' ', reached));
-            for (const std::string &forged : { edited, replaced(result, "| ticks ", "| ticks 1"), lateAnswer,
+            for (const std::string &forged : { edited, huge, replaced(result, "| ticks ", "| ticks 1"), lateAnswer,
                      replaced(result, "| step ", "| step Z"), endless, beyond }) {
                 auto forgedGrade = gradeOf(text, forged);
                 EXPECT_EQ(forgedGrade["verified"], "no") << forged;
