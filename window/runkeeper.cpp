@@ -364,8 +364,7 @@ void RunKeeper::chooseAndSaveTable(const QString &caption, bool (RunKeeper::*sav
     if (m_menu->held())
         return;
     QString chosenFilter = tableFilterOf(m_tableForm);
-    const QString filters
-        = tableFilterOf(TableForm::Standard) + QStringLiteral(";;") + tableFilterOf(TableForm::DecimalComma);
+    const QString filters = filtersOf({ "file.filter.csv", "file.filter.decimal-comma" });
     const QString path = m_chooseFile(caption, suggestedPath(QStringLiteral("csv")), filters, true, chosenFilter);
     if (path.isEmpty())
         return;
